@@ -1,0 +1,39 @@
+# Header-only dependencies and the Windows runtime.
+
+if(CMAKE_CROSSCOMPILING)
+  # MinGW must not see /usr/include (glibc headers clash with its own): give it
+  # a folder that holds only links to the header-only libraries we use.
+  set(VORNA_HOST_HEADERS ${CMAKE_BINARY_DIR}/host-headers)
+  file(MAKE_DIRECTORY ${VORNA_HOST_HEADERS})
+  foreach(lib boost nlohmann)
+    if(NOT EXISTS ${VORNA_HOST_HEADERS}/${lib})
+      file(CREATE_LINK /usr/include/${lib} ${VORNA_HOST_HEADERS}/${lib} SYMBOLIC)
+    endif()
+  endforeach()
+  add_library(vorna_boost INTERFACE)
+  target_include_directories(vorna_boost SYSTEM INTERFACE ${VORNA_HOST_HEADERS})
+  add_library(vorna_json INTERFACE)
+  target_include_directories(vorna_json SYSTEM INTERFACE ${VORNA_HOST_HEADERS})
+else()
+  find_package(Boost 1.74 REQUIRED)
+  add_library(vorna_boost INTERFACE)
+  target_link_libraries(vorna_boost INTERFACE Boost::boost)
+  find_package(nlohmann_json 3 REQUIRED)
+  add_library(vorna_json INTERFACE)
+  target_link_libraries(vorna_json INTERFACE nlohmann_json::nlohmann_json)
+endif()
+
+if(WIN32)
+  # The shared runtime DLLs go beside our binaries and into the package.
+  set(VORNA_RUNTIME_DLLS)
+  foreach(dll libgcc_s_dw2-1.dll libstdc++-6.dll libwinpthread-1.dll)
+    find_file(VORNA_DLL_${dll} ${dll}
+      PATHS /usr/lib/gcc/i686-w64-mingw32/12-posix /usr/i686-w64-mingw32/lib
+      NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+    if(NOT VORNA_DLL_${dll})
+      message(FATAL_ERROR "MinGW runtime ${dll} not found")
+    endif()
+    list(APPEND VORNA_RUNTIME_DLLS ${VORNA_DLL_${dll}})
+    file(COPY ${VORNA_DLL_${dll}} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  endforeach()
+endif()

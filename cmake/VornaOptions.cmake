@@ -1,0 +1,38 @@
+# Compiler flags shared by every target of the project.
+
+if(WIN32)
+  set(VORNA_PLATFORM win32)
+else()
+  set(VORNA_PLATFORM posix)
+endif()
+
+add_compile_options(-Wall -Wextra)
+if(VORNA_WERROR)
+  add_compile_options(-Werror)
+endif()
+
+# Russian texts are UTF-8 in the sources and Windows-1251 bytes at run time.
+# Clang only knows UTF-8; its builds (the fuzzers) keep UTF-8 literals.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP1251>)
+endif()
+
+if(VORNA_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  # The shared GCC runtime: C++ exceptions must cross DLL boundaries.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  set(CMAKE_SHARED_LIBRARY_PREFIX "")
+  set(CMAKE_IMPORT_LIBRARY_PREFIX "")
+else()
+  add_compile_definitions(_GNU_SOURCE)
+endif()
+
+# Our libraries carry their Windows names on every system: vorna.cash.sender.dll
+# on Windows and vorna.cash.sender.so on Linux.
+function(vorna_library_names target)
+  set_target_properties(${target} PROPERTIES PREFIX "")
+endfunction()

@@ -1,0 +1,221 @@
+// The only interface through which the libraries, the emulator and the tools
+// touch the operating system. platform_win32.cpp and platform_posix.cpp
+// implement it; the build compiles exactly one of them. Each function states
+// its contract in one line. Failing calls leave their code in lastError().
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vorna {
+namespace platform {
+
+// ---- dynamic libraries -------------------------------------------------
+
+using LibraryHandle = void*;
+
+// Loads a library by name or path; null on failure (lastError() tells why).
+LibraryHandle loadLibrary(const std::string& name);
+// Resolves an exported name; null when the library does not export it.
+void* findSymbol(LibraryHandle library, const char* name);
+// Releases one reference taken by loadLibrary; false on failure.
+bool freeLibrary(LibraryHandle library);
+// True when a library of this file name is loaded in the process (no load is done).
+bool isLibraryLoaded(const std::string& name);
+// Text of the last loader failure (dlerror on POSIX, the system text on Windows).
+std::string loaderErrorText();
+// Handle of the module (library or executable) that contains the given address.
+LibraryHandle moduleOfAddress(const void* address);
+// Full file name of a module; null means the host executable. Empty on failure.
+std::string moduleFileName(LibraryHandle module);
+
+// ---- files and directories ----------------------------------------------
+
+// The path separator of this system: '\\' on Windows, '/' on POSIX.
+char pathSeparator();
+// The process's current directory; empty on failure.
+std::string currentDirectory();
+// True and the value when the environment variable exists.
+bool environmentVariable(const std::string& name, std::string& value);
+// Sets (or with an empty value removes) an environment variable of the process.
+bool setEnvironmentVariable(const std::string& name, const std::string& value);
+
+enum class DirectoryResult { created, alreadyExists, failed };
+// Creates one directory level with default permissions.
+DirectoryResult createDirectory(const std::string& path);
+// Atomically replaces target by source (both on one volume); false on failure.
+bool replaceFile(const std::string& source, const std::string& target);
+// Directory part of a path, without the last component and its separator.
+std::string removeFileSpec(const std::string& path);
+
+// An exclusive advisory lock on a whole file, held between construction and
+// destruction; blocks until it is granted. ok() is false when it could not be taken.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool ok() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// ---- time, identity, errors ----------------------------------------------
+
+struct DateTime {
+    int year = 0;   // four digits
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+    int weekday = 0;  // 0 = Sunday
+};
+
+// Local date and time (GetLocalTime); false when it cannot be had.
+bool localTime(DateTime& out);
+// UTC date and time with milliseconds (GetSystemTime); false when it cannot be had.
+bool systemTime(DateTime& out);
+// Seconds since 1970 (UTC) of the wall clock.
+std::int64_t unixTime();
+// Sleeps the calling thread.
+void sleepMilliseconds(unsigned milliseconds);
+// The computer's name, read into a 16-byte buffer (at most 15 characters); empty on failure.
+std::string computerName();
+// The user name of the calling thread; false on failure (lastError() tells why).
+bool userName(std::string& out);
+// The calling thread's last system error code.
+unsigned long lastError();
+// Sets the calling thread's last system error code.
+void setLastError(unsigned long code);
+// The system's message text for an error code, trailing line breaks kept as the system gives them;
+// empty when none.
+std::string errorText(unsigned long code);
+// The system's code for "already exists" (183 on Windows, EEXIST on POSIX).
+unsigned long alreadyExistsCode();
+
+// ---- message boxes ----------------------------------------------------------
+
+// Button sets and icons of a message box, with the Win32 values.
+enum class Buttons : unsigned {
+    ok = 0x0,
+    okCancel = 0x1,
+    abortRetryIgnore = 0x2,
+    yesNoCancel = 0x3,
+    yesNo = 0x4,
+    retryCancel = 0x5,
+    cancelTryContinue = 0x6,
+};
+enum class Icon : unsigned {
+    none = 0x0,
+    error = 0x10,
+    question = 0x20,
+    warning = 0x30,
+    information = 0x40
+};
+// Answers, with the Win32 values; failed means no box could be shown.
+enum Answer : int {
+    failed = 0,
+    ok = 1,
+    cancel = 2,
+    abort = 3,
+    retry = 4,
+    ignore = 5,
+    yes = 6,
+    no = 7,
+    tryAgain = 10,
+    continueOn = 11,
+};
+
+// Shows a modal box without owner and returns the button chosen. On POSIX the
+// box is written to standard error and the answer read from standard input;
+// at end of input the safe choice (No, Cancel or OK) is taken.
+int messageBox(const std::string& text, const std::string& caption, Buttons buttons, Icon icon);
+
+// ---- COM --------------------------------------------------------------------
+
+// CoInitialize on Windows (false on failure), nothing on POSIX.
+bool comInitialize();
+// CoUninitialize on Windows, nothing on POSIX.
+void comUninitialize();
+
+// ---- serial ports -------------------------------------------------------------
+
+struct SerialPortDefaults {
+    unsigned baudRate = 0;
+    unsigned byteSize = 0;
+    unsigned parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    unsigned stopBits = 0;  // 0 one, 1 one and a half, 2 two
+};
+// The system's default configuration of a serial port (GetDefaultCommConfigA); false when unknown.
+bool serialPortDefaults(const std::string& portName, SerialPortDefaults& out);
+
+// ---- locks ------------------------------------------------------------------
+
+// A recursive in-process lock (a critical section on Windows).
+class Lock {
+public:
+    Lock();
+    ~Lock();
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    void enter();
+    void leave();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+class LockGuard {
+public:
+    explicit LockGuard(Lock& lock) : lock_(lock) { lock_.enter(); }
+    ~LockGuard() { lock_.leave(); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    Lock& lock_;
+};
+
+// ---- text -------------------------------------------------------------------
+
+// Windows-1251 bytes to wide text (UTF-16 on Windows, UTF-32 on POSIX).
+std::wstring cp1251ToWide(const std::string& text);
+// Wide text to Windows-1251; a character without a 1251 form becomes '?'.
+std::string wideToCp1251(const std::wstring& text);
+// Windows-1251 to UTF-8 (for terminals and readable files).
+std::string cp1251ToUtf8(const std::string& text);
+// UTF-8 to Windows-1251; a character without a 1251 form becomes '?'.
+std::string utf8ToCp1251(const std::string& text);
+// Wide text to UTF-8.
+std::string wideToUtf8(const std::wstring& text);
+// UTF-8 to wide text.
+std::wstring utf8ToWide(const std::string& text);
+
+// ---- replaceable system calls ----------------------------------------------
+//
+// In-process tests replace the message box, the clock and the user name, as
+// SQLite's VFS does with its system calls. The real calls are the defaults;
+// setting a null entry restores the real one. Nothing outside tests uses this.
+
+struct SystemCalls {
+    int (*messageBox)(const std::string& text, const std::string& caption, Buttons buttons,
+                      Icon icon) = nullptr;
+    bool (*localTime)(DateTime& out) = nullptr;
+    bool (*systemTime)(DateTime& out) = nullptr;
+    bool (*userName)(std::string& out) = nullptr;
+};
+
+// Installs replacements (null members restore the real calls).
+void setSystemCalls(const SystemCalls& calls);
+// The replacements now installed (null members are the real calls).
+SystemCalls systemCalls();
+
+}  // namespace platform
+}  // namespace vorna

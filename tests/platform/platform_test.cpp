@@ -1,0 +1,189 @@
+// The platform layer behaves the same on both systems: these run natively and
+// under Wine.
+#include "common/platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace p = vorna::platform;
+
+namespace {
+
+std::string tempDir() {
+    std::string dir;
+    if (!p::environmentVariable("TEMP", dir) && !p::environmentVariable("TMPDIR", dir))
+        dir = "/tmp";
+    return dir;
+}
+
+std::string join(const std::string& a, const std::string& b) { return a + p::pathSeparator() + b; }
+
+}  // namespace
+
+TEST(Text, Cp1251RoundTripsEveryByte) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(p::wideToCp1251(p::cp1251ToWide(all)), all);
+}
+
+TEST(Text, Cp1251KnowsCyrillic) {
+    std::wstring w =
+        p::cp1251ToWide("\xCE\xF8\xE8\xE1\xEA\xE0\xA8\xB8\xB9");  // "Ошибка" "Ё" "ё" "№"
+    ASSERT_EQ(w.size(), 9u);
+    EXPECT_EQ(static_cast<unsigned>(w[0]), 0x041Eu);
+    EXPECT_EQ(static_cast<unsigned>(w[6]), 0x0401u);
+    EXPECT_EQ(static_cast<unsigned>(w[7]), 0x0451u);
+    EXPECT_EQ(static_cast<unsigned>(w[8]), 0x2116u);
+}
+
+TEST(Text, CharacterWithoutCp1251FormBecomesQuestionMark) {
+    std::wstring w;
+    w += static_cast<wchar_t>(0x4E2D);  // a CJK character
+    w += L'A';
+    w += static_cast<wchar_t>(0x00E9);  // e acute: no best-fit to plain 'e'
+    EXPECT_EQ(p::wideToCp1251(w), "?A?");
+}
+
+TEST(Text, Utf8ConversionsMatchTheLiteralsOfTheBuild) {
+    // The build turns this UTF-8 source literal into Windows-1251 bytes.
+    const std::string error = "Ошибка";
+    EXPECT_EQ(error, "\xCE\xF8\xE8\xE1\xEA\xE0");
+    EXPECT_EQ(p::cp1251ToUtf8(error), "\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0");
+    EXPECT_EQ(p::utf8ToCp1251("\xD0\x9E\xD1\x88\xD0\xB8\xD0\xB1\xD0\xBA\xD0\xB0"), error);
+    EXPECT_EQ(p::utf8ToWide("\xF0\x9F\x98\x80").size(), sizeof(wchar_t) == 2 ? 2u : 1u);
+    EXPECT_EQ(p::wideToUtf8(p::utf8ToWide("\xF0\x9F\x98\x80")), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(p::utf8ToWide("a\xC3"), L"a?");  // a cut sequence
+}
+
+TEST(Files, CreateDirectoryTellsAlreadyExistsApart) {
+    std::string dir = join(tempDir(), "vorna-platform-test-dir");
+    p::createDirectory(dir);
+    EXPECT_EQ(p::createDirectory(dir), p::DirectoryResult::alreadyExists);
+    EXPECT_EQ(p::createDirectory(join(join(dir, "no"), "such")), p::DirectoryResult::failed);
+    EXPECT_NE(p::lastError(), 0u);
+}
+
+TEST(Files, ReplaceFileSwapsContentAtomically) {
+    std::string dir = tempDir();
+    std::string a = join(dir, "vorna-platform-a.txt"), b = join(dir, "vorna-platform-b.txt");
+    std::ofstream(a) << "new";
+    std::ofstream(b) << "old";
+    ASSERT_TRUE(p::replaceFile(a, b));
+    std::ifstream in(b);
+    std::string content;
+    in >> content;
+    EXPECT_EQ(content, "new");
+    EXPECT_FALSE(std::ifstream(a).good());
+}
+
+TEST(Files, FileLockIsTakenAndGivenBack) {
+    std::string path = join(tempDir(), "vorna-platform.lock");
+    {
+        p::FileLock lock(path);
+        EXPECT_TRUE(lock.ok());
+    }
+    p::FileLock again(path);
+    EXPECT_TRUE(again.ok());
+}
+
+TEST(Files, RemoveFileSpecDropsTheLastComponent) {
+    std::string sep(1, p::pathSeparator());
+    EXPECT_EQ(p::removeFileSpec("a" + sep + "b" + sep + "c.ini"), "a" + sep + "b");
+}
+
+TEST(Process, ModuleFileNameOfTheHostNamesThisProgram) {
+    std::string self = p::moduleFileName(nullptr);
+    EXPECT_NE(self.find("platform_test"), std::string::npos) << self;
+    std::string dir = p::currentDirectory();
+    EXPECT_FALSE(dir.empty());
+}
+
+TEST(Process, EnvironmentVariablesAreSetReadAndRemoved) {
+    ASSERT_TRUE(p::setEnvironmentVariable("VORNA_PLATFORM_TEST", "value 1"));
+    std::string v;
+    ASSERT_TRUE(p::environmentVariable("VORNA_PLATFORM_TEST", v));
+    EXPECT_EQ(v, "value 1");
+    ASSERT_TRUE(p::setEnvironmentVariable("VORNA_PLATFORM_TEST", ""));
+    EXPECT_FALSE(p::environmentVariable("VORNA_PLATFORM_TEST", v));
+}
+
+TEST(Process, LoadingAMissingLibraryFailsWithAText) {
+    EXPECT_EQ(p::loadLibrary("vorna-no-such-library-42.dll"), nullptr);
+    EXPECT_FALSE(p::loaderErrorText().empty());
+    EXPECT_FALSE(p::isLibraryLoaded("vorna-no-such-library-42.dll"));
+}
+
+TEST(Errors, ComputerNamePreservesTheLastError) {
+    p::setLastError(5);
+    std::string name = p::computerName();
+    EXPECT_LE(name.size(), 15u);
+    EXPECT_EQ(p::lastError(), 5u);
+    EXPECT_FALSE(p::errorText(5).empty());
+}
+
+TEST(Time, ClocksGiveSaneValues) {
+    p::DateTime local, utc;
+    ASSERT_TRUE(p::localTime(local));
+    ASSERT_TRUE(p::systemTime(utc));
+    EXPECT_GE(local.year, 2020);
+    EXPECT_GE(utc.millisecond, 0);
+    EXPECT_LT(utc.millisecond, 1000);
+    EXPECT_GT(p::unixTime(), 1600000000);
+}
+
+namespace {
+int answered = 0;
+std::string lastCaption;
+int answerNo(const std::string&, const std::string& caption, p::Buttons, p::Icon) {
+    ++answered;
+    lastCaption = caption;
+    return p::no;
+}
+bool fixedClock(p::DateTime& out) {
+    out = p::DateTime();
+    out.year = 2019;
+    out.month = 3;
+    out.day = 7;
+    out.hour = 14;
+    out.minute = 5;
+    out.second = 31;
+    out.millisecond = 7;
+    return true;
+}
+bool fixedUser(std::string& out) {
+    out = "operator";
+    return true;
+}
+}  // namespace
+
+TEST(SystemCalls, TestsReplaceBoxClockAndUser) {
+    p::SystemCalls calls;
+    calls.messageBox = answerNo;
+    calls.localTime = fixedClock;
+    calls.systemTime = fixedClock;
+    calls.userName = fixedUser;
+    p::setSystemCalls(calls);
+    EXPECT_EQ(p::messageBox("text", "Ошибка", p::Buttons::yesNo, p::Icon::question), p::no);
+    EXPECT_EQ(answered, 1);
+    EXPECT_EQ(lastCaption, "Ошибка");
+    p::DateTime t;
+    ASSERT_TRUE(p::localTime(t));
+    EXPECT_EQ(t.year, 2019);
+    EXPECT_EQ(t.millisecond, 7);
+    std::string user;
+    ASSERT_TRUE(p::userName(user));
+    EXPECT_EQ(user, "operator");
+    p::setSystemCalls(p::SystemCalls());
+    ASSERT_TRUE(p::userName(user));
+    EXPECT_FALSE(user.empty());
+}
+
+TEST(Locks, LockIsRecursive) {
+    p::Lock lock;
+    p::LockGuard outer(lock);
+    p::LockGuard inner(lock);
+    SUCCEED();
+}
