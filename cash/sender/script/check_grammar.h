@@ -20,6 +20,23 @@ constexpr char kOption = '\x01';  // SOH: a run option follows
 constexpr char kCheque = '\x07';  // BEL: a cheque follows
 }  // namespace script_chars
 
+// Removes the trace name registered for a parser object.
+inline void forgetTraceName(const void* node) {
+    boost::spirit::classic::impl::get_node_registry().unregister_node(node);
+}
+
+// Forgets the trace name of a grammar object when it goes out of scope.
+class TraceNameScope {
+public:
+    explicit TraceNameScope(const void* node) : node_(node) {}
+    ~TraceNameScope() { forgetTraceName(node_); }
+    TraceNameScope(const TraceNameScope&) = delete;
+    TraceNameScope& operator=(const TraceNameScope&) = delete;
+
+private:
+    const void* node_;
+};
+
 struct CheckGrammar : public boost::spirit::classic::grammar<CheckGrammar> {
     explicit CheckGrammar(Checks& checks) : checks_(&checks) {}
 
@@ -79,6 +96,15 @@ struct CheckGrammar : public boost::spirit::classic::grammar<CheckGrammar> {
             BOOST_SPIRIT_DEBUG_RULE(quotedString);
             BOOST_SPIRIT_DEBUG_RULE(simpleString);
             BOOST_SPIRIT_DEBUG_RULE(checkType);
+        }
+
+        // Spirit keeps trace names by address and never forgets them; a later
+        // definition at the same place must not inherit stale names.
+        ~definition() {
+            for (const void* node : {&checkDefinition, &separate, &logEnable, &printDocList,
+                                     &checkList, &infoText, &check, &service, &carryIn, &info, &doc,
+                                     &dep, &pos, &quotedString, &simpleString, &checkType})
+                forgetTraceName(node);
         }
 
         const boost::spirit::classic::rule<ScannerT>& start() const { return checkDefinition; }

@@ -12,6 +12,7 @@ namespace vorna {
 Checks::Checks(const std::string& script) {
     CheckGrammar g(*this);
     BOOST_SPIRIT_DEBUG_GRAMMAR(g);
+    const TraceNameScope traceName(&g);
     // Whether the whole text matched is of no interest: what counts is what
     // the actions did before the grammar stopped.
     boost::spirit::classic::parse(script.begin(), script.end(), g, boost::spirit::classic::space_p);
