@@ -1,0 +1,69 @@
+#include "emulator/emulator_clock.h"
+
+#include <cstdio>
+
+#include "common/platform/platform.h"
+
+namespace vorna {
+namespace emulator {
+
+namespace {
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+std::int64_t daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+std::int64_t secondsOf(const platform::DateTime& t) {
+    return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+// The local zone's distance from UTC, rounded to whole minutes.
+std::int64_t zoneOffsetSeconds() {
+    platform::DateTime local, utc;
+    if (!platform::localTime(local) || !platform::systemTime(utc)) return 0;
+    std::int64_t diff = secondsOf(local) - secondsOf(utc);
+    return (diff >= 0 ? diff + 30 : diff - 30) / 60 * 60;
+}
+
+}  // namespace
+
+std::int64_t registerNow(std::int64_t offsetSeconds) {
+    return platform::unixTime() + offsetSeconds;
+}
+
+CivilTime toCivil(std::int64_t seconds) {
+    seconds += zoneOffsetSeconds();
+    std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+    std::int64_t rest = seconds - days * 86400;
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(days - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    CivilTime t;
+    t.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    t.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    t.year = static_cast<int>(yoe + era * 400 + (t.month <= 2));
+    t.hour = static_cast<int>(rest / 3600);
+    t.minute = static_cast<int>(rest / 60 % 60);
+    t.second = static_cast<int>(rest % 60);
+    return t;
+}
+
+std::string formatTime(std::int64_t seconds) {
+    CivilTime t = toCivil(seconds);
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return buffer;
+}
+
+}  // namespace emulator
+}  // namespace vorna

@@ -1,0 +1,23 @@
+// The register's clock: the wall clock plus an offset kept in the state, so
+// that tests and the tool can move the register's time forward.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vorna {
+namespace emulator {
+
+struct CivilTime {
+    int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+// Seconds since 1970 on the register's clock (wall clock + offset).
+std::int64_t registerNow(std::int64_t offsetSeconds);
+// The register's local calendar time of a moment on its clock.
+CivilTime toCivil(std::int64_t seconds);
+// "YYYY-MM-DD HH:MM:SS" of a moment on the register's clock.
+std::string formatTime(std::int64_t seconds);
+
+}  // namespace emulator
+}  // namespace vorna

@@ -1,0 +1,74 @@
+#include "emulator/faults.h"
+
+#include "emulator/errors.h"
+
+namespace vorna {
+namespace emulator {
+
+using nlohmann::json;
+
+json takeFault(json& state, const std::string& function, bool operation) {
+    json& faults = state["faults"];
+    if (!faults.is_array()) return nullptr;
+    for (std::size_t i = 0; i < faults.size(); ++i) {
+        json& f = faults[i];
+        const std::string target = f.value("function", "*");
+        const std::string kind = f.value("kind", "error");
+        bool hits = target == function || (target == "*" && operation);
+        if (kind == "unconfirmed") hits = function == "libfptr_close_receipt";
+        if (!hits) continue;
+        int skip = f.value("skip", 0);
+        if (skip > 0) {
+            f["skip"] = skip - 1;
+            continue;
+        }
+        json fired = f;
+        int count = f.value("count", 1);
+        if (count > 0) {
+            if (count == 1)
+                faults.erase(i);
+            else
+                f["count"] = count - 1;
+        }
+        return fired;
+    }
+    return nullptr;
+}
+
+bool actsBefore(const json& fault) { return fault.value("timing", "before") == "before"; }
+
+int applyFault(json& state, const json& fault, const std::string& function) {
+    const std::string kind = fault.value("kind", "error");
+    if (kind == "throw")
+        throw InjectedException("fptr10 emulator: injected exception in " + function);
+    if (kind == "paper_out") {
+        state["paper"] = false;
+        state["paperLinesLeft"] = -1;
+        return error::noPaper;
+    }
+    if (kind == "cover_open") {
+        state["coverOpen"] = true;
+        return error::coverOpen;
+    }
+    if (kind == "connection_lost") {
+        state["connectionLost"] = true;
+        return error::notConnected;
+    }
+    if (kind == "unconfirmed") {
+        state["lastDocument"]["closed"] = false;
+        return 0;
+    }
+    int code = fault.value("error", 0);
+    return code != 0 ? code : error::injectedFailure;
+}
+
+json makeFault(const std::string& kind, const std::string& function, const std::string& timing,
+               int count, int error, int skip) {
+    json f = {{"kind", kind}, {"function", function}, {"timing", timing}, {"count", count}};
+    if (error != 0) f["error"] = error;
+    if (skip != 0) f["skip"] = skip;
+    return f;
+}
+
+}  // namespace emulator
+}  // namespace vorna

@@ -1,0 +1,84 @@
+// The emulated register's operations on its locked state: one function per
+// register operation of the library, each checking what a strict register
+// checks before it changes anything, then registering, printing and
+// journalling the document. Every function returns 0 or an error number.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "emulator/instance.h"
+#include "emulator/state_store.h"
+
+namespace vorna {
+namespace emulator {
+
+class RegisterMachine {
+public:
+    RegisterMachine(StateSession& session, Instance& instance);
+
+    int open();
+    int close();
+    int isOpened() const;
+    int applySingleSettings();
+    std::string settingsText() const;
+
+    int queryData();
+    int fnQueryData();
+    int report();
+    int openShift();
+    int operatorLogin();
+    int openReceipt();
+    int cancelReceipt();
+    int printText();
+    int cashIncome();
+    int cashOutcome();
+    int cut();
+    int registration();
+    int payment();
+    int closeReceipt();
+    int checkDocumentClosed();
+    int utilFormTlv();
+    int beginNonfiscalDocument();
+    int endNonfiscalDocument();
+
+    // The register's clock now.
+    std::int64_t now() const;
+    // 0, 1 open, 2 open for more than 24 hours.
+    int shiftState() const;
+    // Sum of the open receipt's positions in kopecks.
+    std::int64_t receiptTotal() const;
+
+private:
+    int requireConnection() const;
+    int requirePrinter() const;
+    int requireNoDocument() const;
+    int requireOpenShift() const;
+    // Refuses a document of this many lines when the paper will end inside it
+    // and the paper is set to run out before the effect.
+    int checkPaperFor(std::size_t lines);
+    // Prints lines onto the tape while paper lasts; noPaper when it ran out.
+    int print(const std::vector<std::string>& lines);
+    std::vector<std::string> wrap(const std::string& text) const;
+    std::vector<std::string> documentHeader(const std::string& title, std::int64_t number) const;
+    int nextDocumentNumber() const;
+    void journal(nlohmann::json entry, int number);
+    int cashMovement(bool income);
+
+    StateSession& session_;
+    nlohmann::json& s_;
+    Instance& instance_;
+};
+
+// Kopecks as roubles for the journal.
+double roubles(std::int64_t kopecks);
+// "123.45".
+std::string moneyText(std::int64_t kopecks);
+// The printed name of a tax type 1..15.
+std::string taxTypeName(int taxType);
+
+}  // namespace emulator
+}  // namespace vorna

@@ -1,0 +1,364 @@
+#include "emulator/tool/tool_commands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "common/platform/platform.h"
+#include "emulator/emulator_clock.h"
+#include "emulator/faults.h"
+#include "emulator/state_store.h"
+
+namespace vorna {
+namespace emulator {
+namespace tool {
+
+using nlohmann::json;
+
+namespace {
+
+struct Options {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> named;  // --name value (flags get "1")
+    bool has(const std::string& key) const { return named.count(key) != 0; }
+    std::string get(const std::string& key, const std::string& fallback = "") const {
+        auto it = named.find(key);
+        return it == named.end() ? fallback : it->second;
+    }
+};
+
+bool isValidUtf8(const std::string& text) {
+    try {
+        (void)json(text).dump();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Arguments arrive in UTF-8 on Linux and in the ANSI code page (1251) on Windows.
+std::string argumentText(const std::string& arg) {
+    return isValidUtf8(arg) ? arg : platform::cp1251ToUtf8(arg);
+}
+
+Options parse(const std::vector<std::string>& args, std::size_t from) {
+    static const char* const flags[] = {"--always", "--keep-files"};
+    Options o;
+    for (std::size_t i = from; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            bool flag = false;
+            for (const char* f : flags) flag = flag || a == f;
+            if (flag || i + 1 >= args.size())
+                o.named[a] = "1";
+            else
+                o.named[a] = argumentText(args[++i]);
+        } else {
+            o.positional.push_back(argumentText(a));
+        }
+    }
+    return o;
+}
+
+bool readFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+json parseValue(const std::string& text) {
+    try {
+        return json::parse(text);
+    } catch (const std::exception&) {
+        return text;
+    }
+}
+
+int toInt(const std::string& text, const char* what) {
+    std::size_t used = 0;
+    int v = std::stoi(text, &used);
+    if (used != text.size()) throw std::invalid_argument(std::string("not a number: ") + what);
+    return v;
+}
+
+// Seconds of "+90", "90s", "30m", "25h", "2d".
+long long durationSeconds(std::string text) {
+    if (!text.empty() && text[0] == '+') text.erase(0, 1);
+    long long unit = 1;
+    if (!text.empty()) {
+        switch (text.back()) {
+            case 's':
+                unit = 1;
+                text.pop_back();
+                break;
+            case 'm':
+                unit = 60;
+                text.pop_back();
+                break;
+            case 'h':
+                unit = 3600;
+                text.pop_back();
+                break;
+            case 'd':
+                unit = 86400;
+                text.pop_back();
+                break;
+            default:
+                break;
+        }
+    }
+    std::size_t used = 0;
+    long long v = std::stoll(text, &used);
+    if (used != text.size()) throw std::invalid_argument("bad duration");
+    return v * unit;
+}
+
+int withState(const std::string& dir, std::ostream& err, const std::function<int(json&)>& change) {
+    StateSession session(dir);
+    if (!session.ok()) {
+        err << "fptr10-emulator: " << session.problem() << "\n";
+        return 2;
+    }
+    int rc = change(session.state());
+    if (rc == 0 && !session.save()) {
+        err << "fptr10-emulator: cannot write the state in " << dir << "\n";
+        return 2;
+    }
+    return rc;
+}
+
+int cmdInit(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
+    json s = defaultState();
+    const std::string ffd = o.get("--ffd", "1.05");
+    if (ffd == "1.2" || ffd == "120")
+        s["registration"]["1209"] = 120;
+    else if (ffd == "1.05" || ffd == "105")
+        s["registration"]["1209"] = 105;
+    else if (ffd == "1.1" || ffd == "110")
+        s["registration"]["1209"] = 110;
+    else {
+        err << "fptr10-emulator: unknown FFD version " << ffd << " (1.05, 1.1 or 1.2)\n";
+        return 1;
+    }
+    if (o.has("--agent-sign"))
+        s["registration"]["1057"] = toInt(o.get("--agent-sign"), "agent sign");
+    if (o.has("--inn")) s["registration"]["1018"] = o.get("--inn");
+    if (o.has("--name")) s["registration"]["1048"] = o.get("--name");
+    if (o.has("--address")) {
+        s["registration"]["1009"] = o.get("--address");
+        s["registration"]["1187"] = o.get("--address");
+    }
+    if (o.has("--firmware")) s["status"]["firmwareVersion"] = o.get("--firmware");
+    if (o.has("--serial")) s["status"]["serialNumber"] = o.get("--serial");
+    if (o.has("--taxation")) s["registration"]["1062"] = toInt(o.get("--taxation"), "taxation");
+    int rc = withState(dir, err, [&](json& state) {
+        state = s;
+        if (!o.has("--keep-files")) {
+            for (const char* name : {kJournalFileName, kTapeFileName, kTraceFileName})
+                std::ofstream(emulatorFile(dir, name), std::ios::binary | std::ios::trunc);
+        }
+        return 0;
+    });
+    if (rc == 0) out << "register initialised in " << dir << "\n";
+    return rc;
+}
+
+int cmdShow(const std::string& dir, std::ostream& out, std::ostream& err) {
+    return withState(dir, err, [&](json& state) {
+        json view = state;
+        const long long offset = state["clockOffset"].get<long long>();
+        const long long now = registerNow(offset);
+        view["clock"] = formatTime(now);
+        int shift = 0;
+        if (state["shift"]["open"].get<bool>())
+            shift = now - state["shift"]["openedAt"].get<long long>() > 24 * 3600 ? 2 : 1;
+        view["shift"]["state"] = shift == 0 ? "closed" : shift == 1 ? "open" : "expired";
+        out << view.dump(2) << "\n";
+        return 0;
+    });
+}
+
+// "a.b.c" into a JSON pointer.
+json::json_pointer pointerOf(const std::string& path) {
+    std::string p;
+    std::stringstream s(path);
+    std::string part;
+    while (std::getline(s, part, '.')) p += "/" + part;
+    return json::json_pointer(p);
+}
+
+int cmdSet(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 2) {
+        err << "fptr10-emulator: set needs a key and a value\n";
+        return 1;
+    }
+    return withState(dir, err, [&](json& state) {
+        const json::json_pointer ptr = pointerOf(o.positional[0]);
+        json value = parseValue(o.positional[1]);
+        if (state.contains(ptr) && state[ptr].is_string() && !value.is_string())
+            value = o.positional[1];  // keep texts texts (a number-like INN)
+        state[ptr] = value;
+        out << o.positional[0] << " = " << state[ptr].dump() << "\n";
+        return 0;
+    });
+}
+
+int cmdClock(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 1) {
+        err << "fptr10-emulator: clock needs +DURATION (e.g. +25h) or reset\n";
+        return 1;
+    }
+    return withState(dir, err, [&](json& state) {
+        if (o.positional[0] == "reset")
+            state["clockOffset"] = 0;
+        else
+            state["clockOffset"] =
+                state["clockOffset"].get<long long>() + durationSeconds(o.positional[0]);
+        out << "register clock: " << formatTime(registerNow(state["clockOffset"].get<long long>()))
+            << "\n";
+        return 0;
+    });
+}
+
+int cmdFault(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.empty()) {
+        err << "fptr10-emulator: fault needs a kind\n";
+        return 1;
+    }
+    const std::string kind = o.positional[0];
+    const std::string timing = o.get("--timing", "before");
+    if (timing != "before" && timing != "after") {
+        err << "fptr10-emulator: --timing is before or after\n";
+        return 1;
+    }
+    const int count = o.has("--always")  ? -1
+                      : o.has("--times") ? toInt(o.get("--times"), "times")
+                                         : 1;
+    return withState(dir, err, [&](json& s) -> int {
+        json& faults = s["faults"];
+        if (kind == "clear") {
+            faults = json::array();
+            s["paper"] = true;
+            s["paperLinesLeft"] = -1;
+            s["coverOpen"] = false;
+            s["connectionRefused"] = false;
+            s["connectionLost"] = false;
+        } else if (kind == "paper-out") {
+            if (o.has("--function")) {
+                faults.push_back(makeFault("paper_out", o.get("--function"), timing, count));
+            } else if (o.has("--after-lines")) {
+                s["paperLinesLeft"] = toInt(o.get("--after-lines"), "lines");
+                s["paperOutTiming"] = timing;
+            } else {
+                s["paper"] = false;
+            }
+        } else if (kind == "cover-open") {
+            if (o.has("--function"))
+                faults.push_back(makeFault("cover_open", o.get("--function"), timing, count));
+            else
+                s["coverOpen"] = true;
+        } else if (kind == "connection-refused") {
+            if (timing == "after")
+                faults.push_back(makeFault("error", "libfptr_open", "after", -1, -11));
+            else
+                s["connectionRefused"] = true;
+        } else if (kind == "connection-lost") {
+            faults.push_back(makeFault("connection_lost", o.get("--function", "*"), timing, 1, 0,
+                                       toInt(o.get("--after-calls", "0"), "calls")));
+        } else if (kind == "fail") {
+            if (o.positional.size() != 3) {
+                err << "fptr10-emulator: fault fail FUNCTION ERROR\n";
+                return 1;
+            }
+            faults.push_back(makeFault("error", o.positional[1], timing, count,
+                                       toInt(o.positional[2], "error"),
+                                       toInt(o.get("--skip", "0"), "skip")));
+        } else if (kind == "throw") {
+            if (o.positional.size() != 2) {
+                err << "fptr10-emulator: fault throw FUNCTION\n";
+                return 1;
+            }
+            faults.push_back(makeFault("throw", o.positional[1], timing, count, 0,
+                                       toInt(o.get("--skip", "0"), "skip")));
+        } else if (kind == "unconfirmed") {
+            faults.push_back(makeFault("unconfirmed", "libfptr_close_receipt", timing, count));
+        } else {
+            err << "fptr10-emulator: unknown fault " << kind << "\n";
+            return 1;
+        }
+        out << "faults: " << faults.dump() << "\n";
+        return 0;
+    });
+}
+
+int cmdPrintFile(const std::string& dir, const char* name, std::ostream& out) {
+    std::string text;
+    if (readFile(emulatorFile(dir, name), text)) out << text;
+    return 0;
+}
+
+}  // namespace
+
+void printUsage(std::ostream& out) {
+    out << "usage: fptr10-emulator [--dir DIR] COMMAND [ARGS]\n"
+           "  init [--ffd 1.05|1.1|1.2] [--agent-sign N] [--inn INN] [--name NAME]\n"
+           "       [--address ADDRESS] [--firmware X.Y.Z] [--serial S] [--taxation N] "
+           "[--keep-files]\n"
+           "  show                      the state, with the register's clock and shift state\n"
+           "  set KEY VALUE             e.g. set paper false, set registration.1057 4, set trace "
+           "true\n"
+           "  clock +DURATION | reset   move the register's clock (+90s, +30m, +25h, +2d)\n"
+           "  fault paper-out [--after-lines N] [--function F] [--timing before|after]\n"
+           "  fault cover-open [--function F] [--timing before|after]\n"
+           "  fault connection-refused [--timing before|after]\n"
+           "  fault connection-lost --after-calls N [--timing before|after]\n"
+           "  fault fail FUNCTION ERROR [--times N | --always] [--skip N] [--timing before|after]\n"
+           "  fault throw FUNCTION [--times N | --always] [--skip N] [--timing before|after]\n"
+           "  fault unconfirmed [--times N] [--timing before|after]\n"
+           "  fault clear\n"
+           "  tape | journal | trace    print the file\n"
+           "The directory is --dir, else FPTR10_EMULATOR_DIR, else the current directory.\n";
+}
+
+int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::size_t at = 0;
+    std::string dir;
+    if (args.size() >= 2 && args[0] == "--dir") {
+        dir = args[1];
+        at = 2;
+    }
+    if (dir.empty()) dir = emulatorDirectory();
+    if (at >= args.size() || args[at] == "help" || args[at] == "--help") {
+        printUsage(at >= args.size() ? err : out);
+        return at >= args.size() ? 1 : 0;
+    }
+    const std::string command = args[at];
+    const Options o = parse(args, at + 1);
+    try {
+        if (command == "init") return cmdInit(dir, o, out, err);
+        if (command == "show") return cmdShow(dir, out, err);
+        if (command == "set") return cmdSet(dir, o, out, err);
+        if (command == "clock") return cmdClock(dir, o, out, err);
+        if (command == "fault") return cmdFault(dir, o, out, err);
+        if (command == "tape") return cmdPrintFile(dir, kTapeFileName, out);
+        if (command == "journal") return cmdPrintFile(dir, kJournalFileName, out);
+        if (command == "trace") return cmdPrintFile(dir, kTraceFileName, out);
+    } catch (const std::exception& e) {
+        err << "fptr10-emulator: " << e.what() << "\n";
+        return 1;
+    }
+    err << "fptr10-emulator: unknown command " << command << "\n";
+    printUsage(err);
+    return 1;
+}
+
+}  // namespace tool
+}  // namespace emulator
+}  // namespace vorna
