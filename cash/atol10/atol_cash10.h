@@ -1,0 +1,59 @@
+// AtolCash10: the ICash object handed to the host; forwards to atol10::Cash.
+#pragma once
+
+#include "cash/atol10/cash.h"
+#include "cash/shared/ICash.h"
+
+namespace vorna {
+namespace cash {
+
+class AtolCash10 final : public ICash {
+public:
+    AtolCash10() = default;
+    ~AtolCash10() = default;
+
+    int CheckState() override;
+    int NewCheck(int kind) override;
+    int CashOutcome(const std::string& sum) override;
+    int CashOutcome(int sum) override;
+    int CashIncome(const std::string& sum) override;
+    int CashIncome(int sum) override;
+    int RegisterSale(const std::string& text, unsigned price, int quantity, int department,
+                     int tax) override;
+    int PrintSlip(const std::string& text, unsigned price, int quantity, int department) override;
+    int Return(const std::string& text, unsigned price, int quantity) override;
+    int CancelCheck() override;
+    int CloseCheck(unsigned carryIn, int closeMode) override;
+    int Print(const std::string& text) override;
+    int Ready() override;
+    int IsSessionOpen() override;
+    int XReport() override;
+    int ZReport() override;
+    int CheckKKT() override;
+    int GetMaxCashStringLength() override;
+    void Finish() override;
+    void EndOperation() override;
+    void SetCheckAttributes(bool cashless, bool electronic, int bankCommission,
+                            const std::string& clientPhone, const std::string& clientEmail,
+                            const std::string& serviceName, const std::string& cashierName,
+                            const std::string& agentPhone, const std::string& operatorOperation,
+                            const std::string& operatorName, const std::string& operatorAddress,
+                            const std::string& operatorInn,
+                            const std::string& operatorPhone) override;
+    void SetTaxType(int taxType) override;
+    void SetPaymentType(int paymentType) override;
+    void SetPrecheque(bool precheque) override;
+    void SetLongValue(std::int64_t value) override;
+    void SetCashierInn(const std::string& inn) override;
+    int GetInfoKKT(char** out) override;
+    int SetParameters(const std::map<std::string, std::string>& parameters) override;
+
+    // Whether the register library was loaded for this object.
+    bool libraryLoaded() const { return cash_.module_ != nullptr; }
+
+private:
+    atol10::Cash cash_;
+};
+
+}  // namespace cash
+}  // namespace vorna

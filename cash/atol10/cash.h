@@ -1,0 +1,105 @@
+// atol10::Cash: the driver object. It owns the register library instance and
+// the data of the current receipt, and carries out every operation.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "cash/atol10/fptr10/binding.h"
+
+namespace vorna {
+namespace cash {
+namespace atol10 {
+
+class Cash {
+public:
+    // Loads the register library and creates an instance; never fails.
+    Cash();
+    // Closes the connection and destroys the instance; the library stays loaded.
+    ~Cash();
+    Cash(const Cash&) = delete;
+    Cash& operator=(const Cash&) = delete;
+
+    virtual int CancelCheck();
+    virtual int CloseCheck(unsigned carryIn, int closeMode);
+    virtual void EndOperation();
+    virtual int CheckState();
+    virtual int CashIncome(const std::string& sum);
+    virtual int CashIncome(int sum);
+    virtual int CheckKKT();
+    virtual int IsSessionOpen();
+    virtual int NewCheck(int kind);
+    virtual int Ready();
+    virtual void Finish();
+    virtual int CashOutcome(const std::string& sum);
+    virtual int CashOutcome(int sum);
+    virtual int Print(const std::string& text);
+    virtual int PrintSlip(const std::string& text, unsigned price, int quantity, int department);
+    virtual int RegisterSale(const std::string& text, unsigned price, int quantity, int department,
+                             int tax);
+    virtual int Return(const std::string& text, unsigned price, int quantity, int department);
+    virtual int XReport();
+    virtual int ZReport();
+    virtual void SetCheckAttributes(bool cashless, bool electronic, int bankCommission,
+                                    const std::string& clientPhone, const std::string& clientEmail,
+                                    const std::string& serviceName, const std::string& cashierName,
+                                    const std::string& agentPhone,
+                                    const std::string& operatorOperation,
+                                    const std::string& operatorName,
+                                    const std::string& operatorAddress,
+                                    const std::string& operatorInn,
+                                    const std::string& operatorPhone);
+    virtual void SetTaxType(int taxType);
+    virtual void SetPaymentType(int paymentType);
+    virtual void SetLongValue(std::int64_t value);
+    virtual int GetInfoKKT(char** out);
+    virtual int SetParameters(const std::map<std::string, std::string>& parameters);
+
+    // 0 = paper present or not needed, 5 = no paper, else the mapped query failure.
+    int CheckPaper();
+
+    void* slipDialog_;
+    fptr10::Handle handle_;
+    fptr10::Module module_;
+    int bankCommission_;
+    bool precheque_;
+    bool cashless_;
+    bool electronic_;
+    std::string serviceName_;
+    std::string agentPhone_;
+    std::string clientPhone_;
+    std::string clientEmail_;
+    std::string operatorOperation_;
+    std::string operatorName_;
+    std::string operatorAddress_;
+    std::string operatorInn_;
+    std::string operatorPhone_;
+    std::string cashier_;
+    std::string cashierInn_;
+    std::string supplierPhone_;
+    std::string supplierName_;
+    std::string supplierInn_;
+    int taxType_;
+    int paymentType_;
+    std::int64_t longValue_;
+
+private:
+    // Reads the shift state (0 closed, 1 open, 2 over 24 hours); false with the
+    // library's failure in failure when the query fails.
+    bool queryShiftState(int& state, int& failure);
+    // Cashier and cashier INN for the coming document.
+    void operatorLogin();
+    // The agent sign from the settings or from the registration data; logs it
+    // with the given prefix of the two sources.
+    int agentSign(const char* fromSettings, const char* fromRegistration);
+    // Converts a sum in roubles (text) to kopecks.
+    static int kopecksOf(const std::string& sum);
+};
+
+// FFD version of the register's fiscal storage (tag 1209), read by NewCheck.
+extern int ffdVersion;
+
+}  // namespace atol10
+}  // namespace cash
+}  // namespace vorna

@@ -1,0 +1,89 @@
+#include "cash/atol10/device_connection.h"
+
+#include <cctype>
+
+#include "cash/atol10/config.h"
+#include "cash/atol10/device_information.h"
+#include "cash/atol10/log_format.h"
+#include "common/driver_log.h"
+
+namespace vorna {
+namespace cash {
+namespace atol10 {
+
+namespace {
+
+const int kDataType = 65587;
+const int kReceiptStateData = 15;
+const int kReceiptType = 65545;
+
+void setSetting(fptr10::Handle handle, fptr10::Module module, const char* key,
+                const std::string& value) {
+    fptr10::libfptr_set_single_setting(handle, module, toWide(key), toWide(value));
+}
+
+std::string portKind(const std::string& portName) {
+    std::string kind = portName.substr(0, 3);
+    for (char& c : kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return kind;
+}
+
+}  // namespace
+
+void openDevice(fptr10::Handle handle, fptr10::Module module) {
+    const PortSettings& port = Config::instance().port;
+    const std::string portName = port.portName;
+    writeLog("   atol10->PortName = " + portName);
+    if (portName != "AUTO") {
+        const std::string kind = portKind(portName);
+        writeLog("   atol10->[PortType] = " + kind);
+        if (kind == "COM") {
+            setSetting(handle, module, "Port", "0");
+            setSetting(handle, module, "ComFile", portName);
+        } else if (kind == "TCP") {
+            setSetting(handle, module, "Port", "2");
+            writeLog("   atol10->IPAddress = " + port.ipAddress);
+            setSetting(handle, module, "IPAddress", port.ipAddress);
+            if (!port.tcpPort.empty()) {
+                writeLog("   atol10->TCPPort = " + port.tcpPort);
+                setSetting(handle, module, "IPPort", port.tcpPort);
+            }
+        }
+        const int applied = fptr10::libfptr_apply_single_settings(handle, module);
+        writeLog("   atol10->applySingleSettings[" + portName + "] ==> ");
+        writeLog("   ==> " + logText(applied));
+    }
+    writeLog("   Установка соединения с ККТ *********************");
+    if (connectDevice(handle, module)) writeLog("+++ Device is opened +++");
+}
+
+bool connectDevice(fptr10::Handle handle, fptr10::Module module) {
+    if (module == nullptr) return false;
+    fptr10::libfptr_open(handle, module);
+    const bool opened = fptr10::libfptr_is_opened(handle, module) != 0;
+    writeLog("   libfptr_is_opened = " + logFlag(opened));
+    if (opened) {
+        const std::string regInfoLog = Config::instance().regInfoLog;
+        if (regInfoLog == "Y" || regInfoLog == "D") {
+            writeLog("INFO.---------- Запрос общей информации и статуса ККТ ----------");
+            statusReport(handle, module);
+        }
+        if (regInfoLog == "D") {
+            writeLog("INFO.---------- Запрос реквизитов регистрации ККТ ----------");
+            registrationReport(handle, module);
+        }
+    }
+    return opened;
+}
+
+int checkState(fptr10::Handle handle, fptr10::Module module) {
+    fptr10::libfptr_set_param_int(handle, module, kDataType, kReceiptStateData);
+    fptr10::libfptr_query_data(handle, module);
+    const int value = fptr10::libfptr_get_param_int(handle, module, kReceiptType);
+    writeLog("   atol10->CheckState_  = " + logText(value));
+    return value;
+}
+
+}  // namespace atol10
+}  // namespace cash
+}  // namespace vorna

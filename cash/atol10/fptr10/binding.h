@@ -1,0 +1,72 @@
+// The binding to the register library: one function per library entry point.
+// Each resolves its entry point by name at every call, so a missing library or
+// an older one without the entry point yields the default result (-1, -1.0,
+// an empty text or nothing). In debug-log mode each call logs its outcome.
+#pragma once
+
+#include <string>
+
+#include "common/platform/platform.h"
+
+namespace vorna {
+namespace cash {
+namespace atol10 {
+namespace fptr10 {
+
+using Handle = void*;
+using Module = platform::LibraryHandle;
+
+int libfptr_create(Handle* handle, Module module);
+void libfptr_destroy(Handle handle, Module module);
+int libfptr_open(Handle handle, Module module);
+int libfptr_close(Handle handle, Module module);
+int libfptr_is_opened(Handle handle, Module module);
+
+void libfptr_set_param_int(Handle handle, Module module, int paramId, int value);
+void libfptr_set_param_str(Handle handle, Module module, int paramId, const std::wstring& value);
+void libfptr_set_param_bool(Handle handle, Module module, int paramId, int value);
+void libfptr_set_param_double(Handle handle, Module module, int paramId, double value);
+void libfptr_set_param_bytearray(Handle handle, Module module, int paramId,
+                                 const unsigned char* value, int size);
+
+int libfptr_get_param_int(Handle handle, Module module, int paramId);
+int libfptr_get_param_bool(Handle handle, Module module, int paramId);
+double libfptr_get_param_double(Handle handle, Module module, int paramId);
+int libfptr_get_param_str(Handle handle, Module module, int paramId, wchar_t* buffer, int size);
+// Reads the combined TLV value (parameter 65624).
+int libfptr_get_param_bytearray(Handle handle, Module module, unsigned char* buffer, int size);
+// Reads the register's date and time (parameter 65590).
+void libfptr_get_param_datetime(Handle handle, Module module, int* year, int* month, int* day,
+                                int* hour, int* minute, int* second);
+
+int libfptr_query_data(Handle handle, Module module);
+int libfptr_fn_query_data(Handle handle, Module module);
+int libfptr_report(Handle handle, Module module);
+int libfptr_open_shift(Handle handle, Module module);
+int libfptr_operator_login(Handle handle, Module module);
+int libfptr_open_receipt(Handle handle, Module module);
+int libfptr_cancel_receipt(Handle handle, Module module);
+int libfptr_print_text(Handle handle, Module module);
+int libfptr_cash_outcome(Handle handle, Module module);
+int libfptr_cash_income(Handle handle, Module module);
+int libfptr_cut(Handle handle, Module module);
+int libfptr_registration(Handle handle, Module module);
+int libfptr_payment(Handle handle, Module module);
+int libfptr_close_receipt(Handle handle, Module module);
+int libfptr_check_document_closed(Handle handle, Module module);
+int libfptr_util_form_tlv(Handle handle, Module module);
+int libfptr_begin_nonfiscal_document(Handle handle, Module module);
+int libfptr_end_nonfiscal_document(Handle handle, Module module);
+
+int libfptr_get_settings(Handle handle, Module module, wchar_t* buffer, int size);
+int libfptr_error_description(Handle handle, Module module, wchar_t* buffer, int size);
+// Always 0: the library gives no result.
+int libfptr_set_single_setting(Handle handle, Module module, const std::wstring& key,
+                               const std::wstring& value);
+int libfptr_apply_single_settings(Handle handle, Module module);
+std::string libfptr_get_version_string(Module module);
+
+}  // namespace fptr10
+}  // namespace atol10
+}  // namespace cash
+}  // namespace vorna

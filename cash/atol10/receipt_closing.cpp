@@ -1,0 +1,161 @@
+// The end of a receipt: payment, closing, confirmation by the register and
+// cancelling; precheque ending with the partial cut; printing a line; the paper check.
+#include "cash/atol10/cash.h"
+#include "cash/atol10/config.h"
+#include "cash/atol10/device_information.h"
+#include "cash/atol10/library_result.h"
+#include "cash/atol10/log_format.h"
+#include "cash/shared/ResultCode.h"
+#include "common/app_exception.h"
+#include "common/driver_log.h"
+#include "common/platform/platform.h"
+
+namespace vorna {
+namespace cash {
+namespace atol10 {
+
+namespace {
+
+const int kPaymentType = 65564;
+const int kPaymentSum = 65565;
+const int kDocumentClosed = 65644;
+const int kFnDataType = 65622;
+const int kLastDocument = 5;
+const int kDocumentNumber = 65598;
+const int kCutType = 65552;
+const int kPartialCut = 1;
+const int kText = 65536;
+const int kDataType = 65587;
+const int kPaperPresent = 65594;
+const int kSaleReceipt = 1;
+const int kFirstFirmwareWithoutCut = 5;
+
+}  // namespace
+
+int Cash::CloseCheck(unsigned carryIn, int /*closeMode*/) {
+    if (precheque_) {
+        writeLog("   atol10->CloseCheck: печать пречека");
+        writeLog("   Частичная отрезка ленты");
+        const int firmware = firmwareMajorVersion(handle_, module_);
+        writeLog("   firmWare: " + logText(firmware));
+        if (firmware < kFirstFirmwareWithoutCut) {
+            const int lines = Config::instance().linesBeforeCut;
+            writeLog("   Пропустить строк перед отрезкой: " + logText(lines));
+            if (lines > 0) {
+                for (int i = 0; i < lines; ++i) Print(std::string());
+                writeLog("   atol10->PartialCut ==> cut()");
+                fptr10::libfptr_set_param_int(handle_, module_, kCutType, kPartialCut);
+                fptr10::libfptr_cut(handle_, module_);
+            }
+        }
+        writeLog("   atol10->end_nonfiscal_document()");
+        const int ended = fptr10::libfptr_end_nonfiscal_document(handle_, module_);
+        writeLog("   ==> " + logText(ended));
+        return mapLibraryResult(ended);
+    }
+
+    try {
+        const int receiptType = CheckState();
+        const double sum = static_cast<double>(carryIn) / 100;
+        int type = 0;
+        if (receiptType == kSaleReceipt && !cashless_) {
+            fptr10::libfptr_set_param_int(handle_, module_, kPaymentType, type);
+            fptr10::libfptr_set_param_double(handle_, module_, kPaymentSum, sum);
+            writeLog("   atol10->CloseCheck [payment] ==> ");
+            writeLog("   CarryIn\t= " + logText(sum));
+            writeLog("   TypeClose = " + logText(type) + "(Тип оплаты по-умолчанию НАЛ) ");
+        } else {
+            const char* note = "";
+            if (cashless_) {
+                if (paymentType_ != 0) {
+                    type = paymentType_;
+                    note = "(Тип оплаты был передан параметром) ";
+                } else {
+                    type = Config::instance().cashlessTypeClose;
+                    note = "(Тип оплаты был взят из ini) ";
+                }
+            }
+            fptr10::libfptr_set_param_int(handle_, module_, kPaymentType, type);
+            fptr10::libfptr_set_param_double(handle_, module_, kPaymentSum, sum);
+            writeLog("   atol10->CloseCheck [payment] ==>");
+            writeLog("   TypeClose = " + logText(type) + note);
+        }
+        const int paid = fptr10::libfptr_payment(handle_, module_);
+        writeLog("   ==> " + logText(paid));
+    } catch (...) {
+        CancelCheck();
+        throw app_exception(ErrorContext(VORNA_SOURCE_LOCATION), chequeCancelled);
+    }
+
+    writeLog("   atol10->CloseCheck [close_receipt] ==>");
+    const int closed = fptr10::libfptr_close_receipt(handle_, module_);
+    writeLog("   ==> " + logText(closed));
+
+    while (fptr10::libfptr_check_document_closed(handle_, module_) < 0) {
+        const std::string description = toNarrow(errorDescription(handle_, module_));
+        writeLog("   getErrorDescription: " + description);
+        const int answer = platform::messageBox(
+            description, "Ошибка", platform::Buttons::cancelTryContinue, platform::Icon::question);
+        if (answer != platform::tryAgain && answer != platform::continueOn) break;
+    }
+
+    if (fptr10::libfptr_get_param_bool(handle_, module_, kDocumentClosed) == 0) {
+        // The payment is not fiscal: the host must not take it as registered.
+        const int cancelled = CancelCheck();
+        return cancelled != 0 ? cancelled : kOtherError;
+    }
+    fptr10::libfptr_set_param_int(handle_, module_, kFnDataType, kLastDocument);
+    fptr10::libfptr_fn_query_data(handle_, module_);
+    const int number = fptr10::libfptr_get_param_int(handle_, module_, kDocumentNumber);
+    writeLog(">>> ФД № = " + logText(number));
+    if (closed != 0) {
+        // The register confirms the document: it is fiscal whatever closing reported.
+        writeLog("   close_receipt ==> " + logText(closed) +
+                 ", документ закрыт в ККТ - чек зарегистрирован");
+    }
+    return kSuccess;
+}
+
+int Cash::CancelCheck() {
+    const int cancelled = fptr10::libfptr_cancel_receipt(handle_, module_);
+    writeLog("   atol10->CancelCheck [cancel_receipt] ==> ");
+    writeLog("   ==> " + logText(cancelled));
+    return mapLibraryResult(cancelled);
+}
+
+int Cash::Print(const std::string& text) {
+    writeLog("   atol10->Print ==> " + text);
+    fptr10::libfptr_set_param_str(handle_, module_, kText, toWide(text));
+    const int printed = fptr10::libfptr_print_text(handle_, module_);
+    if (printed < 0) writeLog("   ==> " + logText(printed));
+    return mapLibraryResult(printed);
+}
+
+int Cash::CheckPaper() {
+    if (electronic_) {
+        writeLog("   atol10_->CheckPaper: Электронный чек - кассовая лента не нужна");
+        return kSuccess;
+    }
+    fptr10::libfptr_set_param_int(handle_, module_, kDataType, 0);
+    const int queried = fptr10::libfptr_query_data(handle_, module_);
+    if (queried != 0) return mapLibraryResult(queried);
+    const bool paper = fptr10::libfptr_get_param_bool(handle_, module_, kPaperPresent) != 0;
+    writeLog("   atol10_->CheckPaper = " + logFlag(paper));
+    if (paper) {
+        writeLog("   ==> кассовая лента есть");
+        return kSuccess;
+    }
+    writeLog("   ==> кассовой ленты нет");
+    platform::messageBox("Отсутствует кассовая лента!", "Ошибка!", platform::Buttons::ok,
+                         platform::Icon::error);
+    return kPaperOut;
+}
+
+int Cash::PrintSlip(const std::string& text, unsigned price, int quantity, int department) {
+    // The library carries no slip-document dialog template, so no dialog is shown.
+    return RegisterSale(text, price, quantity, department, 0);
+}
+
+}  // namespace atol10
+}  // namespace cash
+}  // namespace vorna

@@ -1,0 +1,107 @@
+// Shift reports and cash paid into or out of the drawer.
+#include "cash/atol10/cash.h"
+#include "cash/atol10/device_connection.h"
+#include "cash/atol10/library_result.h"
+#include "cash/atol10/log_format.h"
+#include "cash/shared/ResultCode.h"
+#include "common/driver_log.h"
+#include "common/platform/platform.h"
+
+namespace vorna {
+namespace cash {
+namespace atol10 {
+
+namespace {
+
+const int kReportType = 65546;
+const int kXReport = 1;
+const int kZReport = 0;
+const int kDataType = 65587;
+const int kRevenue = 12;
+const int kDeposits = 8;
+const int kWithdrawals = 10;
+const int kSum = 65613;
+
+struct ShiftTotals {
+    double revenue;
+    double deposits;
+    double withdrawals;
+};
+
+double readTotal(fptr10::Handle handle, fptr10::Module module, int dataType, const char* label) {
+    fptr10::libfptr_set_param_int(handle, module, kDataType, dataType);
+    fptr10::libfptr_query_data(handle, module);
+    const double value = fptr10::libfptr_get_param_double(handle, module, kSum);
+    writeLog(label + logText(value));
+    return value;
+}
+
+ShiftTotals readTotals(fptr10::Handle handle, fptr10::Module module) {
+    ShiftTotals totals;
+    totals.revenue = readTotal(handle, module, kRevenue, "   Сумма выручки: ");
+    totals.deposits = readTotal(handle, module, kDeposits, "   Сумма внесений: ");
+    totals.withdrawals = readTotal(handle, module, kWithdrawals, "   Сумма выплат: ");
+    return totals;
+}
+
+int report(fptr10::Handle handle, fptr10::Module module, int type, const char* line) {
+    openDevice(handle, module);
+    writeLog(line);
+    fptr10::libfptr_set_param_int(handle, module, kReportType, type);
+    const int result = fptr10::libfptr_report(handle, module);
+    writeLog("   ==> " + logText(result));
+    return mapLibraryResult(result);
+}
+
+}  // namespace
+
+int Cash::XReport() {
+    return report(handle_, module_, kXReport, "   atol10->XReport [report] ==> ");
+}
+
+int Cash::ZReport() {
+    return report(handle_, module_, kZReport, "   atol10->ZReport [report] ==> ");
+}
+
+int Cash::CashIncome(const std::string& sum) { return CashIncome(kopecksOf(sum)); }
+
+int Cash::CashOutcome(const std::string& sum) { return CashOutcome(kopecksOf(sum)); }
+
+int Cash::CashIncome(int sum) {
+    openDevice(handle_, module_);
+    const double roubles = static_cast<double>(static_cast<unsigned>(sum)) / 100;
+    writeLog("   atol10->CashIncome [cash_income] ==> " + logText(roubles));
+    if (roubles == 0) {
+        writeLog("   Не указана сумма");
+        return kOtherError;
+    }
+    readTotals(handle_, module_);
+    fptr10::libfptr_set_param_double(handle_, module_, kSum, roubles);
+    const int result = fptr10::libfptr_cash_income(handle_, module_);
+    writeLog("   ==> " + logText(result));
+    return mapLibraryResult(result);
+}
+
+int Cash::CashOutcome(int sum) {
+    openDevice(handle_, module_);
+    const double roubles = static_cast<double>(static_cast<unsigned>(sum)) / 100;
+    writeLog("   atol10->CashOutcome [cash_outcome] ==> " + logText(roubles));
+    if (roubles == 0) {
+        writeLog("   Не указана сумма");
+        return kOtherError;
+    }
+    const ShiftTotals totals = readTotals(handle_, module_);
+    fptr10::libfptr_set_param_double(handle_, module_, kSum, roubles);
+    const int result = fptr10::libfptr_cash_outcome(handle_, module_);
+    if (result != 0 && totals.revenue + totals.deposits - totals.withdrawals <= roubles) {
+        writeLog("   Указанной суммы нет в кассе!");
+        platform::messageBox("Указанной суммы нет в кассе!", "Ошибка!", platform::Buttons::ok,
+                             platform::Icon::error);
+    }
+    writeLog("   ==> " + logText(result));
+    return mapLibraryResult(result);
+}
+
+}  // namespace atol10
+}  // namespace cash
+}  // namespace vorna

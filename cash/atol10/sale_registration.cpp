@@ -1,0 +1,191 @@
+// Registering one position: name, price, tax type from three sources, the
+// position-level agent and supplier data, payment object and method.
+#include <algorithm>
+#include <initializer_list>
+#include <vector>
+
+#include "cash/atol10/cash.h"
+#include "cash/atol10/config.h"
+#include "cash/atol10/library_result.h"
+#include "cash/atol10/log_format.h"
+#include "common/driver_log.h"
+
+namespace vorna {
+namespace cash {
+namespace atol10 {
+
+namespace {
+
+const int kTagPositionAgentSign = 1222;
+const int kTagAgentData = 1223;
+const int kTagSupplierData = 1224;
+const int kTagSupplierInn = 1226;
+const int kCommodityName = 65631;
+const int kPrice = 65632;
+const int kQuantity = 65633;
+const int kTaxType = 65569;
+const int kTagPaymentObject = 1212;
+const int kTagPaymentMethod = 1214;
+const int kTagMeasure = 2108;
+const unsigned kFirstTaxCode = 1102;
+const int kFfd12 = 120;
+
+int taxTypeOfCode(unsigned code) {
+    switch (code) {
+        case 1102:
+            return 7;
+        case 1103:
+            return 2;
+        case 1104:
+            return 5;
+        case 1105:
+            return 6;
+        case 1106:
+            return 8;
+        case 1107:
+            return 4;
+        case 2018:
+            return 1;
+        case 2118:
+            return 3;
+        case 2005:
+            return 9;
+        case 2007:
+            return 10;
+        case 2105:
+            return 11;
+        case 2107:
+            return 12;
+        case 2022:
+            return 13;
+        case 2122:
+            return 14;
+        default:
+            return 15;
+    }
+}
+
+struct TlvField {
+    const std::string& value;
+    const char* label;
+    int tag;
+};
+
+// Sets the filled fields, forms their TLV and reads it back.
+std::vector<unsigned char> formTlv(fptr10::Handle handle, fptr10::Module module,
+                                   std::initializer_list<TlvField> fields) {
+    for (const TlvField& field : fields) {
+        if (field.value.empty()) continue;
+        writeLog(field.label + field.value);
+        fptr10::libfptr_set_param_str(handle, module, field.tag, toWide(field.value));
+    }
+    fptr10::libfptr_util_form_tlv(handle, module);
+    std::vector<unsigned char> bytes(128, 0);
+    int size = fptr10::libfptr_get_param_bytearray(handle, module, bytes.data(),
+                                                   static_cast<int>(bytes.size()));
+    if (size > static_cast<int>(bytes.size())) {
+        bytes.assign(static_cast<std::size_t>(size), 0);
+        size = fptr10::libfptr_get_param_bytearray(handle, module, bytes.data(), size);
+    }
+    bytes.resize(size > 0 ? std::min(static_cast<std::size_t>(size), bytes.size()) : 0);
+    return bytes;
+}
+
+}  // namespace
+
+int Cash::RegisterSale(const std::string& text, unsigned price, int /*quantity*/, int department,
+                       int tax) {
+    writeLog("   atol10->RegisterSale ---------------------------->");
+    writeLog("text = " + text);
+    writeLog("sum = " + logText(price));
+    writeLog("tax = " + logText(tax));
+    if (precheque_) {
+        writeLog("   atol10->RegisterSale: печать пречека ... return");
+        return 0;
+    }
+
+    std::string name = "Приём перевода";
+    const std::string textUpToNul(text.c_str());
+    if (!textUpToNul.empty()) {
+        name = textUpToNul;
+    } else if (!serviceName_.empty()) {
+        name = serviceName_;
+    }
+    const double roubles = static_cast<double>(price) / 100;
+
+    const char* note;
+    if (static_cast<unsigned>(tax) >= kFirstTaxCode) {
+        taxType_ = taxTypeOfCode(static_cast<unsigned>(tax));
+        note = "(Налог взят из позиции (предмета расчета)) ";
+    } else if (taxType_ >= 1 && taxType_ <= 15) {
+        note = "(Налог был передан параметром) ";
+    } else {
+        taxType_ = Config::instance().taxTypeNumber;
+        note = "(Налог был взят из ini) ";
+    }
+
+    writeLog("   atol10->RegisterSale [registration] ==> ");
+    writeLog("   Text: " + name);
+    writeLog("   Price: " + logText(roubles));
+    writeLog("   Quantity: " + logText(1));
+    writeLog("   Department: " + logText(department));
+    writeLog("   TaxTypeNumber: " + logText(taxType_) + note);
+
+    const int sign = agentSign("Tag 1222 (Признак агента был взят из ini) ",
+                               "Tag 1222 (Признак агента был взят из 'Регистрационных данных') ");
+    if (sign > 0) {
+        writeLog("Tag 1223 ->");
+        const std::vector<unsigned char> agentData =
+            formTlv(handle_, module_,
+                    {{operatorAddress_, "OperatorAddress (1005) = ", 1005},
+                     {operatorInn_, "OperatorInn(1016)  = ", 1016},
+                     {operatorName_, "OperatorName (1026) = ", 1026},
+                     {operatorPhone_, "OperatorPhone (1075) = ", 1075},
+                     {agentPhone_, "AgentPhone (1073) = ", 1073},
+                     {operatorOperation_, "OperatorOper (1044) = ", 1044}});
+        writeLog("<- Tag 1223");
+        writeLog("Tag 1224 ->");
+        const std::vector<unsigned char> supplierData =
+            formTlv(handle_, module_,
+                    {{supplierPhone_, "PU_Phone [телефон поставщика] (1171) = ", 1171},
+                     {supplierName_, "PU_Name [наименование поставщика] (1225) = ", 1225}});
+        writeLog("<- Tag 1224");
+        fptr10::libfptr_set_param_int(handle_, module_, kTagPositionAgentSign, sign);
+        writeLog("Tag 1222 = " + logText(sign));
+        fptr10::libfptr_set_param_bytearray(handle_, module_, kTagAgentData, agentData.data(),
+                                            static_cast<int>(agentData.size()));
+        writeLog("Tag 1223 записан");
+        if (!supplierInn_.empty()) {
+            fptr10::libfptr_set_param_str(handle_, module_, kTagSupplierInn, toWide(supplierInn_));
+            writeLog("PU_Inn [ИНН поставщика] (1226) = " + supplierInn_);
+        }
+        fptr10::libfptr_set_param_bytearray(handle_, module_, kTagSupplierData, supplierData.data(),
+                                            static_cast<int>(supplierData.size()));
+        writeLog("Tag 1224 записан");
+    }
+
+    fptr10::libfptr_set_param_str(handle_, module_, kCommodityName, toWide(name));
+    writeLog("LIBFPTR_PARAM_COMMODITY_NAME = " + name);
+    fptr10::libfptr_set_param_double(handle_, module_, kPrice, roubles);
+    fptr10::libfptr_set_param_double(handle_, module_, kQuantity, 1.0);
+    fptr10::libfptr_set_param_int(handle_, module_, kTaxType, taxType_);
+    fptr10::libfptr_set_param_int(handle_, module_, kTagPaymentObject, 4);
+    fptr10::libfptr_set_param_int(handle_, module_, kTagPaymentMethod, 4);
+    writeLog("ФФД: " + logText(ffdVersion));
+    if (ffdVersion >= kFfd12) {
+        writeLog("Установка значения параметра: Мера количества предмета расчета [2108]");
+        fptr10::libfptr_set_param_int(handle_, module_, kTagMeasure, 0);
+    }
+    const int registered = fptr10::libfptr_registration(handle_, module_);
+    writeLog("registration ==> " + logText(registered));
+    return mapLibraryResult(registered);
+}
+
+int Cash::Return(const std::string& text, unsigned price, int quantity, int department) {
+    writeLog("   atol10->Return ==> RegisterSale [registration]");
+    return RegisterSale(text, price, quantity, department, 0);
+}
+
+}  // namespace atol10
+}  // namespace cash
+}  // namespace vorna

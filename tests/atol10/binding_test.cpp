@@ -1,0 +1,80 @@
+// The register library binding: defaults without a library, debug-log lines,
+// exceptions of the library caught, and loading with its log lines.
+#include <gtest/gtest.h>
+
+#include "cash/atol10/config.h"
+#include "cash/atol10/fptr10/binding.h"
+#include "cash/atol10/fptr10/library_loader.h"
+#include "tests/atol10/driver_fixture.h"
+
+namespace vorna {
+namespace atol10_test {
+namespace {
+
+namespace fptr10 = cash::atol10::fptr10;
+using Lines = std::vector<std::string>;
+
+class Binding : public DriverTest {};
+
+TEST_F(Binding, WithoutTheLibraryEveryCallGivesItsDefault) {
+    cash::Config::instance().useLog = "D";
+    EXPECT_EQ(-1, fptr10::libfptr_open(nullptr, nullptr));
+    EXPECT_EQ(-1.0, fptr10::libfptr_get_param_double(nullptr, nullptr, 65613));
+    EXPECT_EQ("", fptr10::libfptr_get_version_string(nullptr));
+    fptr10::libfptr_set_param_int(nullptr, nullptr, 65587, 0);
+    EXPECT_EQ(0, fptr10::libfptr_set_single_setting(nullptr, nullptr, L"Port", L"0"));
+    EXPECT_EQ(Lines({"   libfptr_open result = -1", "   libfptr_get_param_double result = -1",
+                     "   libfptr_get_version_string result = "}),
+              takeLog());
+}
+
+TEST_F(Binding, OnlyDebugLogModeWritesTheResultLines) {
+    cash::atol10::Cash& driver = cash();
+    EXPECT_EQ(0, fptr10::libfptr_open(driver.handle_, driver.module_));
+    EXPECT_TRUE(takeLog().empty());
+    cash::Config::instance().useLog = "D";
+    fptr10::libfptr_set_param_int(driver.handle_, driver.module_, 65587, 14);
+    EXPECT_EQ(0, fptr10::libfptr_query_data(driver.handle_, driver.module_));
+    EXPECT_EQ(1, fptr10::libfptr_get_param_int(driver.handle_, driver.module_, 65592));
+    EXPECT_EQ("10.10.8.0", fptr10::libfptr_get_version_string(driver.module_));
+    EXPECT_EQ(Lines({"   libfptr_query_data result = 0", "   libfptr_get_param_int result = 1",
+                     "   libfptr_get_version_string result = 10.10.8.0"}),
+              takeLog());
+    EXPECT_EQ(Lines({"libfptr_open(#h) = 0", "libfptr_set_param_int(#h, 65587, 14)",
+                     "libfptr_query_data(#h) = 0", "libfptr_get_param_int(#h, 65592) = 1",
+                     "libfptr_get_version_string() = \"10.10.8.0\""}),
+              takeTrace());
+}
+
+TEST_F(Binding, AnExceptionInsideTheLibraryIsCaught) {
+    cash::atol10::Cash& driver = cash();
+    changeState([](nlohmann::json& s) {
+        s["faults"] = nlohmann::json::array(
+            {{{"kind", "throw"}, {"function", "libfptr_report"}, {"timing", "before"}}});
+    });
+    cash::Config::instance().useLog = "D";
+    EXPECT_EQ(-1, fptr10::libfptr_report(driver.handle_, driver.module_));
+    const Lines log = takeLog();
+    ASSERT_EQ(2u, log.size());
+    EXPECT_EQ(0u, log[0].find("   libfptr_report GetLastError  = ")) << log[0];
+    EXPECT_EQ("   libfptr_report result = -1", log[1]);
+}
+
+TEST_F(Binding, LoadingLogsTheLibraryAndTheCreatedInstance) {
+    fptr10::Handle handle = nullptr;
+    fptr10::Module module = nullptr;
+    fptr10::loadLibrary(handle, module);
+    ASSERT_NE(nullptr, module);
+    EXPECT_NE(nullptr, handle);
+    fptr10::releaseLibrary(handle, module);
+    EXPECT_EQ(
+        Lines({"", "LOAD LIBRARY.--------------------------------------------------------",
+               std::string("   LoadLibrary => ") + fptr10::libraryName(), "   LoadLibrary OK"}),
+        takeLog());
+    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(#h)"}),
+              takeTrace());
+}
+
+}  // namespace
+}  // namespace atol10_test
+}  // namespace vorna
