@@ -182,8 +182,11 @@ extern "C" {
 int libfptr_create(libfptr_handle* handle) {
     Instance* instance = handle ? createInstance() : nullptr;
     if (handle) *handle = instance;
-    return runCall(instance, "libfptr_create", CallKind::access, "&" + handleArg(instance), true,
-                   [&](CallContext&) { return instance ? 0 : error::invalidParameter; });
+    const int result =
+        runCall(instance, "libfptr_create", CallKind::access, "&" + handleArg(instance), true,
+                [&](CallContext&) { return instance ? 0 : error::invalidParameter; });
+    // The instance exists even when the state cannot be read; its calls report that.
+    return instance ? (result == error::stateDamaged ? 0 : result) : error::invalidParameter;
 }
 
 void libfptr_destroy(libfptr_handle handle) {
@@ -401,7 +404,8 @@ void libfptr_set_single_setting(libfptr_handle handle, const wchar_t* key, const
     Instance* instance = findInstance(handle);
     const std::string k = wideToUtf8(key), v = wideToUtf8(value);
     runCall(instance, "libfptr_set_single_setting", CallKind::access,
-            handleArg(instance) + ", " + quotedText(k) + ", " + quotedText(v), false, [&](CallContext&) {
+            handleArg(instance) + ", " + quotedText(k) + ", " + quotedText(v), false,
+            [&](CallContext&) {
                 if (instance) instance->pendingSettings.emplace_back(k, v);
                 return 0;
             });

@@ -1,0 +1,215 @@
+// Every injected fault, before the register's work and after it.
+#include "emulator/faults.h"
+#include "tests/emulator/emulator_fixture.h"
+
+namespace vorna {
+namespace emulator_test {
+namespace {
+
+using emulator::makeFault;
+
+class FaultsTest : public EmulatorTest {
+protected:
+    void SetUp() override {
+        EmulatorTest::SetUp();
+        ASSERT_EQ(0, d_.connect());
+        ASSERT_EQ(0, d_.openShift());
+    }
+    void addFault(const json& fault) {
+        editState([&](json& s) { s["faults"].push_back(fault); });
+    }
+    std::size_t receipts() {
+        std::size_t n = 0;
+        for (const json& e : journal()) n += e["type"] == "receipt";
+        return n;
+    }
+    int openWithPosition() {
+        if (int e = d_.openReceipt(1)) return e;
+        if (int e = d_.position("a", 10, 7)) return e;
+        return d_.pay(0, 10);
+    }
+    Device d_;
+};
+
+TEST_F(FaultsTest, ChosenFunctionFailsOnceBeforeItsWork) {
+    addFault(makeFault("error", "libfptr_close_receipt", "before", 1, -3999));
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-3999, d_.close());
+    EXPECT_EQ(u8"Ошибка -3999", d_.errorText());
+    EXPECT_EQ(0u, receipts());
+    ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_FALSE(d_.getBool(kDocumentClosed));
+    EXPECT_EQ(0, d_.close()) << "the fault was used up";
+    EXPECT_EQ(1u, receipts());
+}
+
+TEST_F(FaultsTest, ChosenFunctionFailsAfterItsWorkSoTheReceiptIsRegistered) {
+    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, -3807));
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(1u, receipts()) << "closed and fiscalised, the reply was lost";
+    ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+    EXPECT_EQ(-3803, d_.lib().libfptr_cancel_receipt(d_.handle()));
+}
+
+TEST_F(FaultsTest, FailuresCountedNTimesOrAlways) {
+    addFault(makeFault("error", "libfptr_print_text", "before", 2, -3900));
+    EXPECT_EQ(-3900, d_.printText("1"));
+    EXPECT_EQ(-3900, d_.printText("2"));
+    EXPECT_EQ(0, d_.printText("3"));
+    addFault(makeFault("error", "libfptr_print_text", "before", -1, -3901));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(-3901, d_.printText("x"));
+    EXPECT_EQ(1u, state()["faults"].size());
+    addFault(makeFault("error", "libfptr_report", "before", 1, -3902, 1));
+    EXPECT_EQ(0, d_.report(1)) << "skipped once";
+    EXPECT_EQ(-3902, d_.report(1));
+}
+
+TEST_F(FaultsTest, ThrowingBeforeAndAfter) {
+    addFault(makeFault("throw", "libfptr_payment", "before"));
+    ASSERT_EQ(0, d_.openReceipt(1));
+    ASSERT_EQ(0, d_.position("a", 10, 7));
+    d_.setInt(kPaymentType, 0);
+    d_.setDouble(kPaymentSum, 10);
+    EXPECT_THROW(d_.lib().libfptr_payment(d_.handle()), std::exception);
+    EXPECT_EQ(-3805, d_.close()) << "the payment was not made";
+    addFault(makeFault("throw", "libfptr_payment", "after"));
+    EXPECT_THROW(d_.pay(0, 10), std::exception);
+    EXPECT_EQ(0, d_.close()) << "the payment was made before the exception";
+    addFault(makeFault("throw", "libfptr_set_param_int", "before"));
+    EXPECT_THROW(d_.setInt(kDataType, 0), std::exception);
+}
+
+TEST_F(FaultsTest, PaperOutNow) {
+    editState([](json& s) { s["paper"] = false; });
+    EXPECT_EQ(-3807, openWithPosition());
+    EXPECT_EQ(0u, receipts());
+}
+
+TEST_F(FaultsTest, PaperRunsOutInsideAReceiptAfterItsRegistration) {
+    editState([](json& s) {
+        s["paperLinesLeft"] = 5;
+        s["paperOutTiming"] = "after";
+    });
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(1u, receipts());
+    ASSERT_EQ(0, d_.query(0));
+    EXPECT_FALSE(d_.getBool(kIsPaperPresent));
+    EXPECT_EQ(-3807, d_.printText("x"));
+}
+
+TEST_F(FaultsTest, PaperRunningOutBeforeTheReceiptRefusesIt) {
+    editState([](json& s) {
+        s["paperLinesLeft"] = 5;
+        s["paperOutTiming"] = "before";
+    });
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(0u, receipts());
+    ASSERT_EQ(0, d_.query(15));
+    EXPECT_EQ(1, d_.getInt(kReceiptType)) << "still open, it can be cancelled";
+}
+
+TEST_F(FaultsTest, PaperLastsExactlyNLines) {
+    editState([](json& s) { s["paperLinesLeft"] = 2; });
+    EXPECT_EQ(0, d_.printText("1"));
+    EXPECT_EQ(0, d_.printText("2"));
+    EXPECT_EQ(-3807, d_.printText("3"));
+    EXPECT_EQ(std::string::npos, tape().find("3\n"));
+}
+
+TEST_F(FaultsTest, PaperOutAndCoverOpenAsFaultsOfAFunction) {
+    addFault(makeFault("paper_out", "libfptr_close_receipt", "after"));
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(1u, receipts());
+    editState([](json& s) { s["paper"] = true; });
+    addFault(makeFault("cover_open", "libfptr_open_receipt", "before"));
+    EXPECT_EQ(-3804, d_.openReceipt(1));
+    EXPECT_EQ(-3804, d_.openReceipt(1)) << "the cover stays open";
+    editState([](json& s) { s["coverOpen"] = false; });
+    addFault(makeFault("cover_open", "libfptr_print_text", "after"));
+    EXPECT_EQ(-3804, d_.printText(u8"напечатано"));
+    EXPECT_NE(std::string::npos, tape().find(u8"напечатано\n"));
+}
+
+TEST_F(FaultsTest, ConnectionRefused) {
+    editState([](json& s) { s["connectionRefused"] = true; });
+    Device other;
+    EXPECT_EQ(-11, other.connect());
+    EXPECT_EQ(0, other.lib().libfptr_is_opened(other.handle()));
+    EXPECT_EQ(-11, other.query(0));
+}
+
+TEST_F(FaultsTest, ConnectionRefusedAfterOpeningLosesOnlyTheReply) {
+    addFault(makeFault("error", "libfptr_open", "after", -1, -11));
+    Device other;
+    EXPECT_EQ(-11, other.connect());
+    EXPECT_EQ(1, other.lib().libfptr_is_opened(other.handle()));
+}
+
+TEST_F(FaultsTest, ConnectionLostAfterNCallsBeforeTheWork) {
+    addFault(makeFault("connection_lost", "*", "before", 1, 0, 3));
+    ASSERT_EQ(0, d_.openReceipt(1));        // 1
+    ASSERT_EQ(0, d_.position("a", 10, 7));  // 2
+    ASSERT_EQ(0, d_.pay(0, 10));            // 3
+    EXPECT_EQ(-11, d_.close());             // lost
+    EXPECT_EQ(0u, receipts());
+    EXPECT_EQ(0, d_.lib().libfptr_is_opened(d_.handle()));
+    Device other;
+    EXPECT_EQ(-11, other.connect()) << "lost until cleared";
+    editState([](json& s) { s["connectionLost"] = false; });
+    ASSERT_EQ(0, other.connect());
+    EXPECT_EQ(0, other.close());
+    EXPECT_EQ(1u, receipts());
+}
+
+TEST_F(FaultsTest, ConnectionLostAfterTheWork) {
+    addFault(makeFault("connection_lost", "*", "after", 1, 0, 3));
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-11, d_.close());
+    EXPECT_EQ(1u, receipts()) << "registered, then the line went down";
+    EXPECT_EQ(-11, d_.query(0));
+}
+
+TEST_F(FaultsTest, UnconfirmedBeforeLeavesTheReceiptOpen) {
+    addFault(makeFault("unconfirmed", "libfptr_close_receipt", "before"));
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(0, d_.close());
+    ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_FALSE(d_.getBool(kDocumentClosed));
+    EXPECT_EQ(0, d_.lib().libfptr_cancel_receipt(d_.handle()));
+    EXPECT_EQ(0u, receipts());
+}
+
+TEST_F(FaultsTest, UnconfirmedAfterRegistersTheReceiptAndDeniesIt) {
+    addFault(makeFault("unconfirmed", "libfptr_close_receipt", "after"));
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(0, d_.close());
+    ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_FALSE(d_.getBool(kDocumentClosed));
+    EXPECT_EQ(-3803, d_.lib().libfptr_cancel_receipt(d_.handle()));
+    EXPECT_EQ(1u, receipts()) << "the duplicate-receipt case: registered although denied";
+    // A driver that retries registers the same sale twice.
+    ASSERT_EQ(0, openWithPosition());
+    ASSERT_EQ(0, d_.close());
+    EXPECT_EQ(2u, receipts());
+    ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+}
+
+TEST_F(FaultsTest, ConfirmationItselfCanFail) {
+    addFault(makeFault("error", "libfptr_check_document_closed", "before", 2, -3850));
+    ASSERT_EQ(0, openWithPosition());
+    ASSERT_EQ(0, d_.close());
+    EXPECT_EQ(-3850, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_EQ(-3850, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+}
+
+}  // namespace
+}  // namespace emulator_test
+}  // namespace vorna

@@ -1,0 +1,32 @@
+// The register library loaded by name and bound by name, as the driver binds it.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "common/platform/platform.h"
+#include "emulator/fptr10_api.h"
+
+namespace vorna {
+namespace emulator_test {
+
+struct Fptr10Library {
+    platform::LibraryHandle module = nullptr;
+#define VORNA_FPTR10_FUNCTION(name) name##_fn name = nullptr;
+#include "tests/emulator/fptr10_functions.inc"
+#undef VORNA_FPTR10_FUNCTION
+
+    // Loads the library from the directory of the test binaries.
+    Fptr10Library();
+};
+
+// The process's one loaded library.
+Fptr10Library& library();
+
+// VORNA_BIN_DIR as this system's program sees it.
+std::string binDirectory();
+// A file of the bin directory.
+std::string binFile(const std::string& name);
+
+}  // namespace emulator_test
+}  // namespace vorna

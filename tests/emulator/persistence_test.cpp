@@ -1,0 +1,126 @@
+// The register outlives its instances and processes, and two processes at
+// once never corrupt it.
+#include <fstream>
+#include <thread>
+
+#include "tests/emulator/emulator_fixture.h"
+
+namespace vorna {
+namespace emulator_test {
+namespace {
+
+class PersistenceTest : public EmulatorTest {};
+
+TEST_F(PersistenceTest, OpenReceiptAndShiftSurviveTheInstance) {
+    {
+        Device d;
+        ASSERT_EQ(0, d.connect());
+        ASSERT_EQ(0, d.openShift());
+        ASSERT_EQ(0, d.openReceipt(1));
+        ASSERT_EQ(0, d.position("a", 12.5, 7));
+    }
+    Device next;
+    EXPECT_EQ(-11, next.query(15)) << "a new instance must connect first";
+    ASSERT_EQ(0, next.connect());
+    ASSERT_EQ(0, next.query(15));
+    EXPECT_EQ(1, next.getInt(kReceiptType));
+    EXPECT_DOUBLE_EQ(12.5, next.getDouble(65600));
+    ASSERT_EQ(0, next.pay(0, 12.5));
+    ASSERT_EQ(0, next.close());
+    EXPECT_EQ(2, journal().back()["document"]);
+}
+
+TEST_F(PersistenceTest, StateIsWrittenAsJsonAfterEveryChange) {
+    Device d;
+    ASSERT_EQ(0, d.connect());
+    ASSERT_EQ(0, d.openShift());
+    json s = state();
+    EXPECT_EQ(true, s["shift"]["open"]);
+    EXPECT_EQ(1, s["counters"]["document"]);
+    ASSERT_EQ(0, d.cashIncome(10));
+    EXPECT_EQ(1000, state()["totals"]["cashIn"]);
+    EXPECT_FALSE(std::ifstream(file("fptr10-state.json.tmp")).good()) << "no temporary left";
+}
+
+TEST_F(PersistenceTest, DamagedStateIsReportedAndNotOverwritten) {
+    { std::ofstream(file("fptr10-state.json")) << "{ not json"; }
+    Device d;
+    EXPECT_EQ(-3898, d.connect());
+    EXPECT_NE(std::string::npos, d.errorText().find(u8"Файл состояния эмулятора повреждён"));
+    EXPECT_EQ("{ not json", readFile(file("fptr10-state.json")));
+}
+
+TEST_F(PersistenceTest, ToolInAnotherProcessSeesAndChangesTheState) {
+    Device d;
+    ASSERT_EQ(0, d.connect());
+    ASSERT_EQ(0, d.openShift());
+    std::string out;
+    ASSERT_EQ(0, runTool("show", &out)) << out;
+    json shown = json::parse(out);
+    EXPECT_EQ("open", shown["shift"]["state"]);
+    EXPECT_EQ(1, shown["counters"]["document"]);
+    ASSERT_EQ(0, runTool("set paper false", &out)) << out;
+    ASSERT_EQ(0, d.query(0));
+    EXPECT_FALSE(d.getBool(kIsPaperPresent));
+    EXPECT_EQ(-3807, d.printText("x"));
+    ASSERT_EQ(0, runTool("clock +25h", &out)) << out;
+    ASSERT_EQ(0, d.query(14));
+    EXPECT_EQ(2, d.getInt(kShiftState));
+}
+
+TEST_F(PersistenceTest, SalesOfAnotherProcessContinueTheNumbering) {
+    Device d;
+    ASSERT_EQ(0, d.connect());
+    ASSERT_EQ(0, d.openShift());
+    ASSERT_EQ(0, d.cashSale("a", 1));
+    std::string out;
+    ASSERT_EQ(0, runProgram("emulator_cash_sale", "--count 2 --price 5", &out)) << out;
+    EXPECT_NE(std::string::npos, out.find("document 3")) << out;
+    EXPECT_NE(std::string::npos, out.find("document 4")) << out;
+    ASSERT_EQ(0, d.cashSale("b", 1));
+    std::vector<int> numbers;
+    for (const json& e : journal()) numbers.push_back(e["document"]);
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), numbers);
+}
+
+TEST_F(PersistenceTest, TwoProcessesAtOnceNeverCorruptTheState) {
+    {
+        Device d;
+        ASSERT_EQ(0, d.connect());
+        ASSERT_EQ(0, d.openShift());
+    }
+    // Both processes register cash incomes as fast as they can: a lost update
+    // would show as a repeated document number or a smaller total.
+    const int perProcess = 20;
+    int otherResult = -1;
+    std::string otherOutput;
+    std::thread other([&] {
+        otherResult = runProgram(
+            "emulator_cash_sale",
+            "--mode income --count " + std::to_string(perProcess) + " --price 2", &otherOutput);
+    });
+    int failures = 0;
+    for (int i = 0; i < perProcess; ++i) {
+        Device d;
+        if (d.connect() != 0 || d.cashIncome(3) != 0) ++failures;
+    }
+    other.join();
+    EXPECT_EQ(0, failures);
+    EXPECT_EQ(0, otherResult) << otherOutput;
+
+    std::vector<json> j = journal();
+    ASSERT_EQ(1u + 2 * perProcess, j.size());
+    double income = 0;
+    for (std::size_t i = 0; i < j.size(); ++i) {
+        EXPECT_EQ(static_cast<int>(i + 1), j[i]["document"]);
+        if (j[i]["type"] == "cash_income") income += j[i]["sum"].get<double>();
+    }
+    EXPECT_DOUBLE_EQ(perProcess * 5.0, income);
+    json s = state();
+    EXPECT_EQ(1 + 2 * perProcess, s["counters"]["document"]);
+    EXPECT_EQ(perProcess * 500, s["totals"]["cashIn"]);
+}
+
+}  // namespace
+}  // namespace emulator_test
+}  // namespace vorna
