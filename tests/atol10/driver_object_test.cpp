@@ -1,1 +1,184 @@
+// The driver object and its facade: result mapping, forwarding, the text sums,
+// the slip document, the objects made and destroyed by the entry points.
 #include <gtest/gtest.h>
+
+#include <boost/lexical_cast.hpp>
+#include <filesystem>
+
+#include "cash/atol10/atol_cash10.h"
+#include "cash/atol10/config.h"
+#include "cash/atol10/driver_objects.h"
+#include "cash/atol10/library_result.h"
+#include "tests/atol10/driver_fixture.h"
+
+namespace vorna {
+namespace atol10_test {
+namespace {
+
+using cash::atol10::mapLibraryResult;
+using Lines = std::vector<std::string>;
+
+TEST(LibraryResult, MapsTheLibraryFailuresToResultCodes) {
+    EXPECT_EQ(0, mapLibraryResult(0));
+    for (int kept : {1, 2, 3, 5, 6, 7}) EXPECT_EQ(kept, mapLibraryResult(kept));
+    EXPECT_EQ(1, mapLibraryResult(-11));
+    EXPECT_EQ(2, mapLibraryResult(-3822));
+    EXPECT_EQ(5, mapLibraryResult(-3807));
+    EXPECT_EQ(6, mapLibraryResult(-3865));
+    EXPECT_EQ(7, mapLibraryResult(-3821));
+    EXPECT_EQ(99, mapLibraryResult(-1));
+    EXPECT_EQ(99, mapLibraryResult(4));
+    EXPECT_EQ(99, mapLibraryResult(-3801));
+}
+
+class DriverObject : public DriverTest {
+protected:
+    // A facade object whose creation's trace and log are already taken.
+    cash::AtolCash10& facade() {
+        if (!facade_) {
+            facade_.reset(new cash::AtolCash10());
+            takeTrace();
+            takeLog();
+        }
+        return *facade_;
+    }
+    void TearDown() override {
+        facade_.reset();
+        DriverTest::TearDown();
+    }
+    // Counts trace lines beginning with the text.
+    static int count(const Lines& lines, const std::string& begin) {
+        int n = 0;
+        for (const std::string& line : lines) n += line.compare(0, begin.size(), begin) == 0;
+        return n;
+    }
+    void openReceipt() {
+        cash::Config::instance().autoShift = "Y";
+        ASSERT_EQ(0, facade().CheckKKT());
+        ASSERT_EQ(1, facade().IsSessionOpen());
+        ASSERT_EQ(0, facade().NewCheck(1));
+        takeTrace();
+        takeLog();
+    }
+
+    std::unique_ptr<cash::AtolCash10> facade_;
+};
+
+TEST_F(DriverObject, SimpleOperationsAndSetters) {
+    EXPECT_EQ(0, facade().Ready());
+    facade().Finish();
+    facade().EndOperation();
+    EXPECT_EQ(20, facade().GetMaxCashStringLength());
+    cash::Config::instance().maxCashStringLength = 36;
+    EXPECT_EQ(36, facade().GetMaxCashStringLength());
+    facade().SetLongValue(1234567890123LL);
+    facade().SetPrecheque(true);
+    facade().SetCashierInn("500100732259");
+    EXPECT_TRUE(takeTrace().empty());
+    EXPECT_TRUE(takeLog().empty());
+}
+
+TEST_F(DriverObject, PrintSlipIsOffWithoutThePrinterSetting) {
+    openReceipt();
+    EXPECT_EQ(0, facade().PrintSlip("Услуга", 15000, 1000, 1));
+    EXPECT_TRUE(shownBoxes().empty());
+    EXPECT_TRUE(takeTrace().empty());
+}
+
+TEST_F(DriverObject, PrintSlipWithOkRegistersThePositionOnce) {
+    openReceipt();
+    cash::Config::instance().usePrinterFiscal = 1;
+    answerBoxes({platform::ok});
+    EXPECT_EQ(0, facade().PrintSlip("Услуга", 15000, 1000, 1));
+    ASSERT_EQ(1u, shownBoxes().size());
+    EXPECT_EQ((ShownBox{"Напечатать подкладной документ ?", "Печать подкладного документа",
+                        platform::Buttons::okCancel, platform::Icon::none}),
+              shownBoxes()[0]);
+    EXPECT_EQ(1, count(takeTrace(), "libfptr_registration("));
+    EXPECT_EQ(1u, readState()["receipt"]["positions"].size());
+}
+
+TEST_F(DriverObject, PrintSlipWithCancelRegistersNothing) {
+    openReceipt();
+    cash::Config::instance().usePrinterFiscal = 1;
+    answerBoxes({platform::cancel});
+    facade().PrintSlip("Услуга", 15000, 1000, 1);
+    EXPECT_EQ(0, count(takeTrace(), "libfptr_registration("));
+}
+
+TEST_F(DriverObject, ReturnIsASaleWithDepartmentAndTaxZero) {
+    openReceipt();
+    ASSERT_EQ(0, facade().Return("Возврат", 5000, 1000));
+    const Lines returned = takeTrace();
+    const Lines returnLog = takeLog();
+    facade().SetTaxType(0);
+    ASSERT_EQ(0, facade().RegisterSale("Возврат", 5000, 1000, 0, 0));
+    EXPECT_EQ(returned, takeTrace());
+    Lines saleLog = takeLog();
+    saleLog.insert(saleLog.begin(), "   atol10->Return ==> RegisterSale [registration]");
+    // The first position took its tax from the settings, the second keeps it.
+    for (std::string& line : saleLog)
+        if (line.find("TaxTypeNumber") != std::string::npos)
+            line = "   TaxTypeNumber: 4(Налог был взят из ini) ";
+    EXPECT_EQ(returnLog, saleLog);
+}
+
+TEST_F(DriverObject, TextSumsAreTruncatedToWholeKopecks) {
+    cash::Config::instance().autoShift = "Y";
+    ASSERT_EQ(0, facade().CheckKKT());
+    ASSERT_EQ(0, facade().CashIncome(std::string("10.129")));
+    EXPECT_EQ(1012, readState()["cashBalance"].get<long long>());
+    ASSERT_EQ(0, facade().CashOutcome(std::string("0.999")));
+    EXPECT_EQ(1012 - 99, readState()["cashBalance"].get<long long>());
+    EXPECT_THROW(facade().CashIncome(std::string("десять")), boost::bad_lexical_cast);
+    EXPECT_THROW(facade().CashOutcome(std::string("")), boost::bad_lexical_cast);
+}
+
+TEST_F(DriverObject, AttributesStayForTheNextReceipt) {
+    facade().SetCheckAttributes(true, true, 150, "+79001234567", "a@b.ru", "Перевод", "Иванова",
+                                "+79007654321", "Перевод денег", "ООО Оператор", "Москва",
+                                "7701234567", "+74950000000");
+    cash::Config::instance().autoShift = "Y";
+    ASSERT_EQ(0, facade().CheckKKT());
+    for (int receipt = 0; receipt < 2; ++receipt) {
+        takeTrace();
+        ASSERT_EQ(0, facade().NewCheck(1));
+        const Lines trace = takeTrace();
+        EXPECT_EQ(1, count(trace, "libfptr_set_param_str(#h, 1008, \"+79001234567\")"));
+        EXPECT_EQ(1, count(trace, "libfptr_set_param_str(#h, 1021, \"Иванова\")"));
+        ASSERT_EQ(0, facade().CancelCheck());
+    }
+}
+
+class DriverObjects : public DriverTest {};
+
+TEST_F(DriverObjects, DestroyIgnoresNull) { cash::destroyDriverObject(nullptr); }
+
+TEST_F(DriverObjects, CreateWithIniReadsTheNamedFile) {
+    const std::string profileDir = joinPath(joinPath(dir_, "profile"), "Windows");
+    std::filesystem::create_directories(profileDir);
+    writeFile(joinPath(profileDir, "code.ini"), "TaxTypeNumber=6\n");
+    cash::ICash* object = cash::createDriverObjectWithIni("code.ini");
+    ASSERT_NE(nullptr, object);
+    EXPECT_EQ(6, cash::Config::instance().taxTypeNumber);
+    cash::destroyDriverObject(object);
+    const Lines log = takeLog();
+    ASSERT_EQ(7u, log.size());
+    EXPECT_EQ(Lines({"   ***** Чтение из code.ini *****", "   TaxTypeNumber = 6", "   *****"}),
+              Lines(log.begin() + 4, log.end()));
+    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(#h)"}),
+              takeTrace());
+}
+
+TEST_F(DriverObjects, CreateWithIniThatThrowsDestroysTheObjectFirst) {
+    const std::string profileDir = joinPath(joinPath(dir_, "profile"), "Windows");
+    std::filesystem::create_directories(profileDir);
+    writeFile(joinPath(profileDir, "code.ini"), "Tag1057=x\n");
+    EXPECT_THROW(cash::createDriverObjectWithIni("code.ini"), boost::bad_lexical_cast);
+    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(#h)"}),
+              takeTrace());
+}
+
+}  // namespace
+}  // namespace atol10_test
+}  // namespace vorna
