@@ -53,10 +53,6 @@ std::string resultText(int result, const CallContext& context) {
 int runCall(Instance* instance, const char* name, CallKind kind, const std::string& args,
             bool hasResult, const std::function<int(CallContext&)>& body) {
     StateSession session(emulatorDirectory());
-    if (!session.ok()) {
-        if (instance) setLastError(*instance, error::stateDamaged, session.problem());
-        return error::stateDamaged;
-    }
     json& state = session.state();
     Instance scratch;
     Instance& target = instance ? *instance : scratch;
@@ -65,6 +61,18 @@ int runCall(Instance* instance, const char* name, CallKind kind, const std::stri
     context.instance = instance;
     context.session = &session;
     context.machine = &machine;
+    if (!session.ok()) {
+        // Parameters and texts of the instance still work; the register does not.
+        if (kind == CallKind::access) {
+            try {
+                return body(context);
+            } catch (const std::exception&) {
+                return error::stateDamaged;
+            }
+        }
+        if (instance) setLastError(*instance, error::stateDamaged, session.problem());
+        return error::stateDamaged;
+    }
 
     const bool operation = kind == CallKind::operation;
     const json faultsBefore = state["faults"];

@@ -1,4 +1,6 @@
 // The fptr10-emulator tool, run as its own process.
+#include <algorithm>
+
 #include "tests/emulator/emulator_fixture.h"
 
 namespace vorna {
@@ -103,6 +105,8 @@ TEST_F(ToolTest, PrintsTapeAndJournal) {
     }
     std::string out;
     ASSERT_EQ(0, runTool("tape", &out));
+    // A Windows console program ends its lines with CR LF.
+    out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
     EXPECT_EQ(tape(), out);
     ASSERT_EQ(0, runTool("journal", &out));
     EXPECT_NE(std::string::npos, out.find("\"type\":\"receipt\""));
