@@ -1,0 +1,82 @@
+#include "cash/sender/cash_driver_library.h"
+
+#include <exception>
+
+#include "common/app_exception.h"
+
+namespace vorna {
+
+namespace {
+// The entry points every driver library exports (plain C functions).
+using CreateObjectFunction = cash::ICash* (*)();
+using CreateObjectWithIniFunction = cash::ICash* (*)(const char* settingsFile);
+using DestroyObjectFunction = void (*)(cash::ICash* object);
+
+const char* const kDriversTakingSettings[] = {"vorna.cash.atol10.dll",  "vorna.cash.atol10_d.dll",
+                                              "vorna.cash.shtrih.dll",  "vorna.cash.shtrih_d.dll",
+                                              "vorna.cash.crystal.dll", "vorna.cash.crystal_d.dll"};
+
+cash::ICash* createPlain(const dynamic_library& library) {
+    auto create = reinterpret_cast<CreateObjectFunction>(library.func_address("CreateObject"));
+    return create();
+}
+}  // namespace
+
+bool CashDriverLibrary::takesSettingsFile(const std::string& driverFile) {
+    for (const char* name : kDriversTakingSettings)
+        if (driverFile == name) return true;
+    return false;
+}
+
+CashDriverLibrary::CashDriverLibrary(const std::string& driverFile)
+    : library_(driverFile), fileName_(driverFile) {
+    object_ = created(createPlain(library_), "CreateObject");
+}
+
+CashDriverLibrary::CashDriverLibrary(const std::string& driverFile, const std::string& settingsFile)
+    : library_(driverFile), driverName_(driverFile), fileName_(driverFile) {
+    if (takesSettingsFile(driverFile)) {
+        cash::ICash* object = nullptr;
+        bool fromSettings = false;
+        try {
+            auto create = reinterpret_cast<CreateObjectWithIniFunction>(
+                library_.func_address("CreateObjectWithIni"));
+            object = create(settingsFile.c_str());
+            fromSettings = true;
+        } catch (...) {
+            // Any failure of the settings-file way falls back to the plain one.
+        }
+        object_ = fromSettings ? created(object, "CreateObjectWithIni")
+                               : created(createPlain(library_), "CreateObject");
+    } else {
+        object_ = created(createPlain(library_), "CreateObject");
+    }
+}
+
+cash::ICash* CashDriverLibrary::created(cash::ICash* object, const char* entryPoint) const {
+    if (object) return object;
+    // Nothing may be called on a missing object; the library is unloaded as
+    // the constructor unwinds.
+    throw app_exception(ErrorContext(SourceLocation{"cash_driver_library", __LINE__,
+                                                    "vorna::CashDriverLibrary::created"}),
+                        "Библиотека драйвера ККТ " + fileName_ + ": функция " + entryPoint +
+                            " не создала объект ККТ");
+}
+
+void CashDriverLibrary::destroyObject() {
+    if (!object_) return;
+    auto destroy = reinterpret_cast<DestroyObjectFunction>(library_.func_address("DestroyObject"));
+    cash::ICash* object = object_;
+    object_ = nullptr;
+    destroy(object);
+}
+
+CashDriverLibrary::~CashDriverLibrary() {
+    try {
+        destroyObject();
+    } catch (...) {
+        // Already failing: the library is unloaded all the same.
+    }
+}
+
+}  // namespace vorna

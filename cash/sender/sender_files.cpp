@@ -1,0 +1,55 @@
+#include "cash/sender/sender_files.h"
+
+#include "cash/sender/sender_settings.h"
+#include "common/ini_reader.h"
+#include "common/platform/platform.h"
+#include "common/sender_log.h"
+
+namespace vorna {
+
+namespace {
+// The library's own file name; the settings names are cut from it.
+constexpr char kLibraryFile[] = "vorna.cash.sender.dll";
+constexpr char kDelimiters[] = "\n\r=";
+constexpr char kUserLocation[] = "Windows";
+
+void handle(SenderSettings& settings, const std::string& key, const std::string& value) {
+    handleSenderSetting(settings, key, value);
+}
+
+void readBothLocations(platform::LibraryHandle module, const std::string& fileName) {
+    SenderSettings& settings = SenderSettings::instance();
+    readIniFile("GLOBAL", module, fileName, kDelimiters, settings, handle);
+    readIniFile(kUserLocation, module, fileName, kDelimiters, settings, handle);
+}
+
+void appendStartLine(const std::string& text) {
+    LogTarget start{platform::currentDirectory(), "vorna.cash.sender.start"};
+    appendLogLine(start, start.name, text);
+}
+}  // namespace
+
+std::string senderIniName(const std::string& code) {
+    std::string name = kLibraryFile;
+    if (code.empty()) return name.substr(0, name.size() - 4) + ".ini";
+    return name.substr(0, name.size() - 3) + code + ".ini";
+}
+
+void loadSettingsFile(const std::string& fileName) { readBothLocations(nullptr, fileName); }
+
+void loadSettingsAtLoad() {
+    static const int anchor = 0;
+    readBothLocations(platform::moduleOfAddress(&anchor), senderIniName(""));
+}
+
+void writeStartMarker(const std::string& label, const std::string& unc) {
+    std::string line = "Начало выполнения: " + label;
+    if (!unc.empty()) line += " [unc=" + unc + "]";
+    appendStartLine(line);
+}
+
+void writeStartNote(const std::string& text) {
+    if (!text.empty()) appendStartLine(text);
+}
+
+}  // namespace vorna

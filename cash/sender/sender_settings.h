@@ -1,0 +1,42 @@
+// The sender's process-wide settings: read from "vorna.cash.sender.ini" when
+// the library is loaded and overwritten key by key by the per-code files.
+#pragma once
+
+#include <string>
+
+namespace vorna {
+
+struct SenderSettings {
+    std::string logDirectory;
+    std::string useLog;
+    std::string cashDriver;
+    std::string printCheque;
+    std::string clientPhone;
+    std::string clientEmail;
+    std::string cashier;
+    std::string cashierInn;
+    std::string agentPhone;
+    std::string operatorOper;
+    std::string operatorName;
+    std::string operatorAddress;
+    std::string operatorInn;
+    std::string operatorPhone;
+    std::string agentSign;
+    std::string payoperPhone;
+    std::string supplierPhone;
+    std::string supplierName;
+    std::string supplierInn;
+
+    // The one record of the process, made on first use.
+    static SenderSettings& instance();
+
+    // True when the logging switch is exactly "y", "Y" or "1".
+    bool loggingOn() const;
+};
+
+// Assigns a value to the first field whose key matches without regard to
+// letter case; other keys are ignored. A non-empty log directory is created.
+void handleSenderSetting(SenderSettings& settings, const std::string& key,
+                         const std::string& value);
+
+}  // namespace vorna

@@ -1,0 +1,19 @@
+// Reads the sender's settings when the library is loaded into the process.
+#include "cash/sender/sender_files.h"
+
+namespace {
+
+// A failure here must not stop the library from loading: the settings then
+// stay as far as they were read.
+bool readSettingsAtLoad() noexcept {
+    try {
+        vorna::loadSettingsAtLoad();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+[[maybe_unused]] const bool settingsReadAtLoad = readSettingsAtLoad();
+
+}  // namespace

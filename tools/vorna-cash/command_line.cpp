@@ -1,0 +1,159 @@
+#include "tools/vorna-cash/command_line.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "common/platform/platform.h"
+
+namespace vorna {
+namespace tool {
+
+namespace {
+bool isValidUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        std::size_t follow;
+        if (c < 0x80)
+            follow = 0;
+        else if ((c >> 5) == 0x6)
+            follow = 1;
+        else if ((c >> 4) == 0xE)
+            follow = 2;
+        else if ((c >> 3) == 0x1E)
+            follow = 3;
+        else
+            return false;
+        if (follow != 0 && i + follow >= text.size()) return false;
+        for (std::size_t k = 1; k <= follow; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
+        i += follow + 1;
+    }
+    return true;
+}
+
+unsigned parseUnsigned(const std::string& option, const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 10)
+        throw std::invalid_argument(option + " needs a decimal number, not '" + text + "'");
+    unsigned long long value = std::stoull(text);
+    if (value > 0xFFFFFFFFull) throw std::invalid_argument(option + " is too large: " + text);
+    return static_cast<unsigned>(value);
+}
+
+int parseInt(const std::string& option, const std::string& text) {
+    try {
+        std::size_t used = 0;
+        int value = std::stoi(text, &used);
+        if (used == text.size()) return value;
+    } catch (const std::exception&) {
+    }
+    throw std::invalid_argument(option + " needs a whole number, not '" + text + "'");
+}
+
+std::vector<std::string> splitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t comma = text.find(',', start);
+        items.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return items;
+}
+
+const std::vector<std::string> kCommands = {"x-report",   "z-report", "check",
+                                            "check-link", "info",     "send"};
+const std::vector<std::string> kNullable = {"unc", "pairs", "key", "value", "result-text", "info"};
+}  // namespace
+
+bool CommandLine::wantsNull(const std::string& argument) const {
+    return std::find(nullArguments.begin(), nullArguments.end(), argument) != nullArguments.end();
+}
+
+std::string argumentToCp1251(const std::string& argument) {
+    bool ascii = std::all_of(argument.begin(), argument.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii || !isValidUtf8(argument)) return argument;
+    return platform::utf8ToCp1251(argument);
+}
+
+CommandLine parseCommandLine(int argc, char** argv) {
+    CommandLine line;
+    if (argc < 2) throw std::invalid_argument("no command given");
+    line.command = argv[1];
+    if (std::find(kCommands.begin(), kCommands.end(), line.command) == kCommands.end())
+        throw std::invalid_argument("unknown command '" + line.command + "'");
+    bool uncGiven = false, sumGiven = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string option = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw std::invalid_argument(option + " needs a value");
+            return argv[++i];
+        };
+        if (option == "--pair") {
+            std::string pair = argumentToCp1251(value());
+            std::size_t equals = pair.find('=');
+            if (equals == std::string::npos)
+                throw std::invalid_argument("--pair needs KEY=VALUE, not '" + pair + "'");
+            line.pairs.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
+        } else if (option == "--answer") {
+            for (const std::string& answer : splitList(value())) line.answers.push_back(answer);
+        } else if (option == "--library") {
+            line.library = value();
+        } else if (option == "--expect-released") {
+            line.expectReleased.push_back(value());
+        } else if (option == "--count") {
+            line.count = parseInt(option, value());
+            line.countGiven = true;
+        } else if (option == "--null") {
+            std::string argument = value();
+            if (std::find(kNullable.begin(), kNullable.end(), argument) == kNullable.end())
+                throw std::invalid_argument(
+                    "--null takes unc, pairs, key, value, result-text or "
+                    "info, not '" +
+                    argument + "'");
+            line.nullArguments.push_back(argument);
+        } else if (line.command == "send" && option == "--unc") {
+            line.unc = argumentToCp1251(value());
+            uncGiven = true;
+        } else if (line.command == "send" && option == "--sum") {
+            line.sum = parseUnsigned(option, value());
+            sumGiven = true;
+        } else if (line.command == "send" && option == "--comis") {
+            line.comis = parseUnsigned(option, value());
+        } else if (line.command == "send" && option == "--no-print") {
+            line.print = false;
+        } else {
+            throw std::invalid_argument("unknown option '" + option + "' for " + line.command);
+        }
+    }
+    if (line.command == "send" && (!uncGiven && !line.wantsNull("unc")))
+        throw std::invalid_argument("send needs --unc");
+    if (line.command == "send" && !sumGiven) throw std::invalid_argument("send needs --sum");
+    if (line.command == "check" && !line.pairs.empty())
+        throw std::invalid_argument("check takes no --pair");
+    return line;
+}
+
+const char* usageText() {
+    return "usage: vorna-cash COMMAND [OPTIONS]\n"
+           "commands (one export of vorna.cash.sender each):\n"
+           "  x-report | z-report [--pair KEY=VALUE]...\n"
+           "  check\n"
+           "  check-link | info [--pair KEY=VALUE]...\n"
+           "  send --unc N --sum KOPECKS [--comis K] [--no-print] [--pair KEY=VALUE]...\n"
+           "options for every command:\n"
+           "  --answer yes,no,...      answers the library's message boxes in order\n"
+           "  --library PATH           the sender library (default: the one beside vorna-cash)\n"
+           "  --expect-released NAME   after the call, tells whether NAME is still loaded\n"
+           "  --count N                passes N as the number of pairs\n"
+           "  --null ARG               passes a null pointer for ARG (unc, pairs, key, value,\n"
+           "                           result-text, info), as a faulty host would\n"
+           "Several calls, separated by --, run one after the other in one process.\n"
+           "The result code and its text are printed; the exit code is the result code.\n";
+}
+
+}  // namespace tool
+}  // namespace vorna

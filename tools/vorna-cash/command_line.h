@@ -1,0 +1,39 @@
+// The command line of vorna-cash: one export per invocation with its
+// arguments, the answers for message boxes and the host faults to imitate.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vorna {
+namespace tool {
+
+struct CommandLine {
+    std::string command;  // x-report, z-report, check, check-link, info, send
+    std::string library;  // the sender library; empty: the one beside this program
+    std::vector<std::pair<std::string, std::string>> pairs;  // Windows-1251
+    std::string unc;                                         // Windows-1251
+    unsigned sum = 0;
+    unsigned comis = 0;
+    bool print = true;
+    std::vector<std::string> answers;         // message box answers, in order
+    std::vector<std::string> expectReleased;  // libraries that must be unloaded after the call
+    bool countGiven = false;                  // --count overrides the number of pairs
+    int count = 0;
+    std::vector<std::string> nullArguments;  // unc, pairs, key, value, result-text, info
+    bool wantsNull(const std::string& argument) const;
+};
+
+// Parses argv; throws std::invalid_argument with a message for the user.
+CommandLine parseCommandLine(int argc, char** argv);
+
+// The usage text.
+const char* usageText();
+
+// A text from the command line in Windows-1251: valid UTF-8 with non-ASCII
+// bytes is converted (a POSIX terminal), anything else is taken as it is (a
+// Windows command line already is in the ANSI code page).
+std::string argumentToCp1251(const std::string& argument);
+
+}  // namespace tool
+}  // namespace vorna
