@@ -210,6 +210,21 @@ TEST_F(FaultsTest, ConfirmationItselfCanFail) {
     EXPECT_TRUE(d_.getBool(kDocumentClosed));
 }
 
+TEST_F(FaultsTest, FaultWithoutANumberFailsWithTheInjectedFailure) {
+    addFault({{"kind", "error"}, {"function", "libfptr_cut"}});
+    EXPECT_EQ(-3891, d_.lib().libfptr_cut(d_.handle()));
+    EXPECT_EQ(u8"Сбой, заданный в эмуляторе", d_.errorText());
+    EXPECT_EQ(0, d_.lib().libfptr_cut(d_.handle()));
+}
+
+TEST_F(FaultsTest, AnAfterFaultWaitsWhenTheWorkItselfFails) {
+    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, -3807));
+    EXPECT_EQ(-3803, d_.close()) << "no receipt: nothing done, no reply to lose";
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(1u, receipts());
+}
+
 }  // namespace
 }  // namespace emulator_test
 }  // namespace vorna

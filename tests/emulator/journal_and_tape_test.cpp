@@ -158,6 +158,33 @@ TEST_F(JournalAndTapeTest, TextIsWrappedAtTheLineLengthAndCutsAreMarked) {
     EXPECT_NE(std::string::npos, t.find(u8"частичная отрезка"));
 }
 
+TEST_F(JournalAndTapeTest, ReceiptLevelAgentTagsAreJournalled) {
+    d_.setInt(1057, 2);
+    d_.setText(1026, u8"АО Оператор");
+    d_.setText(1044, u8"Перевод");
+    d_.setText(1073, "+74951112233");
+    ASSERT_EQ(0, d_.openReceipt(1));
+    ASSERT_EQ(0, d_.position("a", 5, 7));
+    ASSERT_EQ(0, d_.pay(0, 5));
+    ASSERT_EQ(0, d_.close());
+    const json r = journal().back();
+    EXPECT_EQ(2, r["1057"]);
+    EXPECT_EQ(u8"АО Оператор", r["1026"]);
+    EXPECT_EQ(u8"Перевод", r["1044"]);
+    EXPECT_EQ("+74951112233", r["1073"]);
+}
+
+TEST_F(JournalAndTapeTest, NonfiscalDocumentIsPrintedOnly) {
+    ASSERT_EQ(0, d_.lib().libfptr_begin_nonfiscal_document(d_.handle()));
+    ASSERT_EQ(0, d_.printText(u8"Пречек: перевод 100.00"));
+    ASSERT_EQ(0, d_.lib().libfptr_end_nonfiscal_document(d_.handle()));
+    EXPECT_EQ(1u, journal().size());
+    const std::string t = tape();
+    const std::size_t text = t.find(u8"Пречек: перевод 100.00\n");
+    ASSERT_NE(std::string::npos, text);
+    EXPECT_LT(text, t.find(u8"НЕФИСКАЛЬНЫЙ ДОКУМЕНТ\n"));
+}
+
 }  // namespace
 }  // namespace emulator_test
 }  // namespace vorna
