@@ -1,1 +1,200 @@
+// Registering one position: its name, price, tax type from three sources,
+// the position-level agent and supplier data, and the FFD 1.2 measure.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "cash/atol10/config.h"
+#include "tests/atol10/driver_fixture.h"
+
+namespace vorna {
+namespace atol10_test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+bool has(const Lines& lines, const std::string& begin) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.compare(0, begin.size(), begin) == 0;
+    });
+}
+
+std::string lineWith(const Lines& lines, const std::string& begin) {
+    for (const std::string& line : lines)
+        if (line.compare(0, begin.size(), begin) == 0) return line;
+    return std::string();
+}
+
+class SaleRegistration : public DriverTest {
+protected:
+    void openReceipt(int ffd = 105, int agentSign = 0) {
+        changeState([&](nlohmann::json& s) {
+            s["registration"]["1209"] = ffd;
+            s["registration"]["1057"] = agentSign;
+        });
+        cash::Config::instance().autoShift = "Y";
+        ASSERT_EQ(0, cash().CheckKKT());
+        ASSERT_EQ(0, cash().NewCheck(1));
+        takeTrace();
+        takeLog();
+    }
+    nlohmann::json position(std::size_t index) {
+        return readState()["receipt"]["positions"].at(index);
+    }
+};
+
+TEST_F(SaleRegistration, PositionWithItsOwnTax) {
+    openReceipt();
+    EXPECT_EQ(0, cash().RegisterSale("Оплата услуг связи", 15050, 1000, 1, 1105));
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 65622, 9)", "libfptr_fn_query_data(#h) = 0",
+                     "libfptr_get_param_int(#h, 1057) = 0",
+                     "libfptr_set_param_str(#h, 65631, \"Оплата услуг связи\")",
+                     "libfptr_set_param_double(#h, 65632, 150.5)",
+                     "libfptr_set_param_double(#h, 65633, 1)",
+                     "libfptr_set_param_int(#h, 65569, 6)", "libfptr_set_param_int(#h, 1212, 4)",
+                     "libfptr_set_param_int(#h, 1214, 4)", "libfptr_registration(#h) = 0"}),
+              takeTrace());
+    EXPECT_EQ(
+        Lines({"   atol10->RegisterSale ---------------------------->", "text = Оплата услуг связи",
+               "sum = 15050", "tax = 1105", "   atol10->RegisterSale [registration] ==> ",
+               "   Text: Оплата услуг связи", "   Price: 150.5", "   Quantity: 1",
+               "   Department: 1", "   TaxTypeNumber: 6(Налог взят из позиции (предмета расчета)) ",
+               "Tag 1222 (Признак агента был взят из 'Регистрационных данных') 0",
+               "LIBFPTR_PARAM_COMMODITY_NAME = Оплата услуг связи", "ФФД: 105",
+               "registration ==> 0"}),
+        takeLog());
+    EXPECT_EQ(6, cash().taxType_);
+}
+
+TEST_F(SaleRegistration, NameFallsBackToTheServiceNameAndThenTheDefault) {
+    openReceipt();
+    EXPECT_EQ(0, cash().RegisterSale("", 100, 5000, 0, 1105));
+    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_str(#h, 65631, \"Приём перевода\")"));
+    EXPECT_EQ("   Quantity: 1", lineWith(takeLog(), "   Quantity: "));
+    cash().serviceName_ = "Перевод денег";
+    EXPECT_EQ(0, cash().RegisterSale(std::string("\0hidden", 7), 100, 1000, 0, 1105));
+    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_str(#h, 65631, \"Перевод денег\")"));
+    EXPECT_EQ(1, position(0)["quantity"].get<double>());
+}
+
+TEST_F(SaleRegistration, TaxComesFromThePositionThenStays) {
+    openReceipt();
+    EXPECT_EQ(0, cash().RegisterSale("Первая", 100, 1000, 0, 1102));
+    takeTrace();
+    takeLog();
+    EXPECT_EQ(0, cash().RegisterSale("Вторая", 100, 1000, 0, 0));
+    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_int(#h, 65569, 7)"));
+    EXPECT_EQ("   TaxTypeNumber: 7(Налог был передан параметром) ",
+              lineWith(takeLog(), "   TaxTypeNumber: "));
+}
+
+TEST_F(SaleRegistration, TaxFromTheSettingsWhenNoneIsGiven) {
+    openReceipt();
+    cash::Config::instance().taxTypeNumber = 6;
+    EXPECT_EQ(0, cash().RegisterSale("Первая", 100, 1000, 0, 0));
+    EXPECT_EQ("   TaxTypeNumber: 6(Налог был взят из ini) ",
+              lineWith(takeLog(), "   TaxTypeNumber: "));
+    EXPECT_EQ(6, cash().taxType_);
+    EXPECT_EQ(0, cash().RegisterSale("Вторая", 100, 1000, 0, 0));
+    EXPECT_EQ("   TaxTypeNumber: 6(Налог был передан параметром) ",
+              lineWith(takeLog(), "   TaxTypeNumber: "));
+}
+
+TEST_F(SaleRegistration, TaxTypeGivenBeforehandIsKept) {
+    openReceipt();
+    cash().SetTaxType(2);
+    EXPECT_EQ(0, cash().RegisterSale("Позиция", 100, 1000, 0, 0));
+    EXPECT_EQ("   TaxTypeNumber: 2(Налог был передан параметром) ",
+              lineWith(takeLog(), "   TaxTypeNumber: "));
+    cash().SetTaxType(16);
+    EXPECT_EQ(0, cash().RegisterSale("Позиция", 100, 1000, 0, 0));
+    EXPECT_EQ("   TaxTypeNumber: 4(Налог был взят из ini) ",
+              lineWith(takeLog(), "   TaxTypeNumber: "));
+}
+
+TEST_F(SaleRegistration, TaxCodesBecomeLibraryTaxTypes) {
+    openReceipt();
+    const std::pair<int, int> codes[] = {
+        {1102, 7}, {1103, 2},  {1104, 5},  {1105, 6},  {1106, 8},  {1107, 4},  {2018, 1}, {2118, 3},
+        {2005, 9}, {2007, 10}, {2105, 11}, {2107, 12}, {2022, 13}, {2122, 14}, {1999, 15}};
+    for (const auto& code : codes) {
+        cash().RegisterSale("Позиция", 100, 1000, 0, code.first);
+        EXPECT_EQ(code.second, cash().taxType_) << code.first;
+        EXPECT_TRUE(has(takeTrace(),
+                        "libfptr_set_param_int(#h, 65569, " + std::to_string(code.second) + ")"))
+            << code.first;
+    }
+}
+
+TEST_F(SaleRegistration, PrechequeTouchesNothing) {
+    openReceipt();
+    cash().precheque_ = true;
+    EXPECT_EQ(0, cash().RegisterSale("Позиция", 100, 1000, 3, 1105));
+    EXPECT_TRUE(takeTrace().empty());
+    EXPECT_EQ(
+        Lines({"   atol10->RegisterSale ---------------------------->", "text = Позиция",
+               "sum = 100", "tax = 1105", "   atol10->RegisterSale: печать пречека ... return"}),
+        takeLog());
+}
+
+TEST_F(SaleRegistration, Ffd12AddsTheMeasure) {
+    openReceipt(120);
+    EXPECT_EQ(0, cash().RegisterSale("Позиция", 100, 1000, 0, 1105));
+    const Lines trace = takeTrace();
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 2108, 0)", "libfptr_registration(#h) = 0"}),
+              Lines(trace.end() - 2, trace.end()));
+    const Lines log = takeLog();
+    EXPECT_EQ(
+        Lines({"ФФД: 120", "Установка значения параметра: Мера количества предмета расчета [2108]",
+               "registration ==> 0"}),
+        Lines(log.end() - 3, log.end()));
+}
+
+TEST_F(SaleRegistration, AgentAndSupplierDataOfThePosition) {
+    openReceipt(105, 0);
+    cash::Config::instance().tag1057 = 2;
+    cash::atol10::Cash& c = cash();
+    c.operatorInn_ = "7701234567";
+    c.agentPhone_ = "+79007654321";
+    c.supplierName_ = "ООО Поставщик";
+    c.supplierInn_ = "7709876543";
+    EXPECT_EQ(0, c.RegisterSale("Позиция", 100, 1000, 0, 1105));
+    const Lines trace = takeTrace();
+    EXPECT_FALSE(has(trace, "libfptr_get_param_int(#h, 1057)"));
+    EXPECT_EQ(Lines({"libfptr_set_param_str(#h, 1016, \"7701234567\")",
+                     "libfptr_set_param_str(#h, 1073, \"+79007654321\")",
+                     "libfptr_util_form_tlv(#h) = 0"}),
+              Lines(trace.begin(), trace.begin() + 3));
+    EXPECT_EQ(0u, trace[3].find("libfptr_get_param_bytearray(#h, 65624, 128) = 30 [")) << trace[3];
+    EXPECT_EQ("libfptr_set_param_str(#h, 1225, \"ООО Поставщик\")", trace[4]);
+    EXPECT_EQ("libfptr_util_form_tlv(#h) = 0", trace[5]);
+    EXPECT_EQ("libfptr_set_param_int(#h, 1222, 2)", trace[7]);
+    EXPECT_EQ(0u, trace[8].find("libfptr_set_param_bytearray(#h, 1223, [")) << trace[8];
+    EXPECT_EQ("libfptr_set_param_str(#h, 1226, \"7709876543\")", trace[9]);
+    EXPECT_EQ(0u, trace[10].find("libfptr_set_param_bytearray(#h, 1224, [")) << trace[10];
+    const Lines log = takeLog();
+    EXPECT_EQ(
+        Lines({"Tag 1222 (Признак агента был взят из ini) 2", "Tag 1223 ->",
+               "OperatorInn(1016)  = 7701234567", "AgentPhone (1073) = +79007654321", "<- Tag 1223",
+               "Tag 1224 ->", "PU_Name [наименование поставщика] (1225) = ООО Поставщик",
+               "<- Tag 1224", "Tag 1222 = 2", "Tag 1223 записан",
+               "PU_Inn [ИНН поставщика] (1226) = 7709876543", "Tag 1224 записан"}),
+        Lines(log.begin() + 10, log.begin() + 22));
+    const nlohmann::json registered = position(0);
+    EXPECT_EQ(2, registered["agentSign"].get<int>());
+    EXPECT_EQ("7709876543", registered["supplierInn"].get<std::string>());
+}
+
+TEST_F(SaleRegistration, LongTlvIsReadAgainWithTheReportedSize) {
+    openReceipt(105, 1);
+    cash().operatorName_ = std::string(200, 'N');
+    EXPECT_EQ(0, cash().RegisterSale("Позиция", 100, 1000, 0, 1105));
+    const Lines trace = takeTrace();
+    EXPECT_TRUE(has(trace, "libfptr_get_param_bytearray(#h, 65624, 128) = 204 ["));
+    EXPECT_TRUE(has(trace, "libfptr_get_param_bytearray(#h, 65624, 204) = 204 ["));
+    EXPECT_TRUE(has(trace, "libfptr_set_param_bytearray(#h, 1223, [02 04 c8 00 4e"));
+}
+
+}  // namespace
+}  // namespace atol10_test
+}  // namespace vorna
