@@ -114,10 +114,11 @@ TEST_F(FaultsTest, PaperRunningOutBeforeTheReceiptRefusesIt) {
 
 TEST_F(FaultsTest, PaperLastsExactlyNLines) {
     editState([](json& s) { s["paperLinesLeft"] = 2; });
-    EXPECT_EQ(0, d_.printText("1"));
-    EXPECT_EQ(0, d_.printText("2"));
-    EXPECT_EQ(-3807, d_.printText("3"));
-    EXPECT_EQ(std::string::npos, tape().find("3\n"));
+    EXPECT_EQ(0, d_.printText("line one"));
+    EXPECT_EQ(0, d_.printText("line two"));
+    EXPECT_EQ(-3807, d_.printText("line three"));
+    EXPECT_NE(std::string::npos, tape().find("line two\n"));
+    EXPECT_EQ(std::string::npos, tape().find("line three"));
 }
 
 TEST_F(FaultsTest, PaperOutAndCoverOpenAsFaultsOfAFunction) {
