@@ -77,13 +77,13 @@ int call(platform::LibraryHandle library, const tool::CommandLine& line) {
     }
     if (command == "check") {
         int code = exported<CheckKktFunction>(library, "checkKKT")(textOut);
-        printResult(code, text, textOut != nullptr);
+        printResult(code, text, true);
         return code;
     }
     if (command == "check-link") {
         int code = exported<CheckLinkKktFunction>(library, "checkLinkKKT")(textOut, host.pointer,
                                                                            host.count);
-        printResult(code, text, textOut != nullptr);
+        printResult(code, text, true);
         return code;
     }
     if (command == "info") {
@@ -91,7 +91,7 @@ int call(platform::LibraryHandle library, const tool::CommandLine& line) {
         char** infoOut = line.wantsNull("info") ? nullptr : &info;
         int code = exported<CheckInfoKktFunction>(library, "checkInfoKKT")(textOut, host.pointer,
                                                                            host.count, infoOut);
-        printResult(code, text, textOut != nullptr);
+        printResult(code, text, true);
         if (info) {
             std::printf("info: %s\n", platform::cp1251ToUtf8(info).c_str());
             std::free(info);  // the host owns the text
@@ -103,7 +103,7 @@ int call(platform::LibraryHandle library, const tool::CommandLine& line) {
     const char* unc = line.wantsNull("unc") ? nullptr : line.unc.c_str();
     int code = exported<SendChequeFunction>(library, "sendCheque")(
         unc, line.sum, line.comis, host.pointer, host.count, textOut, line.print ? 1 : 0);
-    printResult(code, text, textOut != nullptr);
+    printResult(code, text, true);
     return code;
 }
 

@@ -1,0 +1,83 @@
+// The device checks checkKKT, checkLinkKKT and checkInfoKKT: a fixed
+// one-cheque script whose CheckInfoKKT checks the device and the shift.
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "cash/sender/call_frame.h"
+#include "cash/sender/driver_run.h"
+#include "cash/sender/payment.h"
+#include "cash/sender/result_text.h"
+#include "cash/shared/checks.h"
+#include "common/sender_log.h"
+
+namespace vorna {
+namespace {
+
+// The guarded device check; the information text is left in *info (null
+// when the check ended with a failure).
+int runDeviceCheck(const FrameState& frame, char** info) {
+    try {
+        Checks cheques(deviceCheckScript());
+        return runCheckWithInfo(cheques, frame.code, info);
+    } catch (const std::exception& e) {
+        if (frame.logging) appendErrorLine(errorLogTarget(), e.what());
+    } catch (...) {
+    }
+    return cash::kOtherError;
+}
+
+int finish(const FrameState& frame, int code, const char** resultTextOut) {
+    const char* text = resultText(code);
+    if (resultTextOut) *resultTextOut = text;
+    logLine(frame, std::to_string(code) + " " + text + "\r\n");
+    return code;
+}
+
+int checkKktCall(const char** resultTextOut) {
+    FrameState frame = prepareLogging();
+    logLine(frame, "ПРОВЕРКА СВЯЗИ С ККТ");
+    char* info = nullptr;
+    int code = runDeviceCheck(frame, &info);
+    std::free(info);
+    return finish(frame, code, resultTextOut);
+}
+
+int checkLinkCall(const char* label, const char** resultTextOut, const HostPairs& pairs,
+                  char** infoOut) {
+    FrameState frame = startFrame(label, "Проверка связи с ККТ ", pairs);
+    char* info = nullptr;
+    int code = runDeviceCheck(frame, &info);
+    // The host gets a text of its own, but none from a check that ended with 99.
+    if (infoOut && info && code != cash::kOtherError)
+        *infoOut = info;
+    else
+        std::free(info);
+    return finish(frame, code, resultTextOut);
+}
+
+}  // namespace
+}  // namespace vorna
+
+extern "C" {
+
+int VORNA_STDCALL checkKKT(const char** resultText) {
+    return vorna::withResultText(resultText, [&] { return vorna::checkKktCall(resultText); });
+}
+
+int VORNA_STDCALL checkLinkKKT(const char** resultText, const vorna::cash::ParameterPair* pairs,
+                               int count) {
+    return vorna::withResultText(resultText, [&] {
+        return vorna::checkLinkCall("_checkLinkKKT@12", resultText, vorna::HostPairs{pairs, count},
+                                    nullptr);
+    });
+}
+
+int VORNA_STDCALL checkInfoKKT(const char** resultText, const vorna::cash::ParameterPair* pairs,
+                               int count, char** info) {
+    return vorna::withResultText(resultText, [&] {
+        return vorna::checkLinkCall("_checkInfoKKT@16", resultText, vorna::HostPairs{pairs, count},
+                                    info);
+    });
+}
+}

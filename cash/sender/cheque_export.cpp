@@ -1,0 +1,152 @@
+// The export sendCheque: one accepted payment becomes one fiscal receipt.
+#include <exception>
+#include <map>
+#include <string>
+
+#include "cash/sender/call_frame.h"
+#include "cash/sender/driver_run.h"
+#include "cash/sender/payment.h"
+#include "cash/sender/result_text.h"
+#include "cash/sender/sender_files.h"
+#include "cash/sender/sender_settings.h"
+#include "cash/shared/checks.h"
+#include "cash/shared/receipt_attributes.h"
+#include "common/sender_log.h"
+
+namespace vorna {
+namespace {
+
+// The host's parameters that sendCheque interprets, with their defaults.
+struct PaymentParameters {
+    std::string typeOper = "1";
+    std::string serviceName;
+    std::string contact;
+    std::string typeOpl = "NAL";
+    std::string ndsCode = "1105";
+
+    void take(const std::string& key, const std::string& value) {
+        if (key == "TYPE_OPER") typeOper = value;
+        if (key == "SHORT") serviceName = value;
+        if (key == "CONTACT") contact = value;
+        if (key == "TYPE_OPL") typeOpl = value;
+        if (key == "NDS_CODE") ndsCode = value;
+    }
+};
+
+using AttributeMap = std::map<std::string, std::string>;
+
+void putWhenSet(AttributeMap& map, const char* name, const std::string& value) {
+    if (!value.empty()) map[name] = value;
+}
+
+AttributeMap receiptAttributes(const SenderSettings& details, const PaymentParameters& payment,
+                               unsigned comis, bool print) {
+    std::string phone = details.clientPhone;
+    std::string email = details.clientEmail;
+    if (!payment.contact.empty()) {
+        if (payment.contact[0] == '\x01')
+            phone = payment.contact;
+        else
+            email = payment.contact;
+    } else if (print) {
+        // A printed receipt goes to a client only with a contact of its own.
+        phone.clear();
+        email.clear();
+    }
+    namespace a = cash::attribute;
+    AttributeMap map;
+    map[a::kBankCommission] = std::to_string(comis);
+    map[a::kPrecheque] = "0";
+    map[a::kCashless] = payment.typeOpl == "NAL" ? "0" : "1";
+    map[a::kElectronic] = print ? "0" : "1";
+    putWhenSet(map, a::kClientPhone, phone);
+    putWhenSet(map, a::kClientEmail, email);
+    putWhenSet(map, a::kServiceName, payment.serviceName);
+    putWhenSet(map, a::kCashierName, details.cashier);
+    putWhenSet(map, a::kCashierInn, details.cashierInn);
+    putWhenSet(map, a::kAgentPhone, details.agentPhone);
+    putWhenSet(map, a::kOperatorOperation, details.operatorOper);
+    putWhenSet(map, a::kOperatorName, details.operatorName);
+    putWhenSet(map, a::kOperatorAddress, details.operatorAddress);
+    putWhenSet(map, a::kOperatorInn, details.operatorInn);
+    putWhenSet(map, a::kOperatorPhone, details.operatorPhone);
+    putWhenSet(map, a::kSupplierPhone, details.supplierPhone);
+    putWhenSet(map, a::kSupplierName, details.supplierName);
+    putWhenSet(map, a::kSupplierInn, details.supplierInn);
+    return map;
+}
+
+int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const HostPairs& pairs,
+                   const char** resultTextOut, bool print) {
+    writeStartMarker("_sendCheque@28", unc);
+    PaymentParameters payment;
+    int result = cash::kSuccess;
+    const std::string code = pairs.settingsCode();
+    writeStartNote(code);
+    if (!code.empty()) loadSettingsFile(senderIniName(code));
+    // The receipt details as they stand now, after any per-code file.
+    const SenderSettings details = SenderSettings::instance();
+    const FrameState frame = prepareLogging();
+
+    try {
+        std::string parameterLine = "UNC=" + unc + ";SUMMA=" + std::to_string(summa) +
+                                    ";COMIS=" + std::to_string(comis) + ";";
+        if (pairs.count <= 0) parameterLine += "ДЛИНА МАССИВА ПАРАМЕТРОВ НЕ ОПРЕДЕЛЕНА!";
+        for (int i = 0; i < pairs.size(); ++i) {
+            payment.take(pairs.key(i), pairs.value(i));
+            parameterLine += pairs.key(i) + "=" + pairs.value(i) + ";";
+        }
+        logLine(frame, parameterLine);
+        writeStartNote(parameterLine);
+        logLine(frame,
+                "<" + details.cashDriver + ">" + (print ? "<Печатать чек>" : "<Не печатать чек>"));
+    } catch (const std::exception& e) {
+        logLine(frame, e.what());
+        result = cash::kOtherError;
+    } catch (...) {
+        result = cash::kOtherError;
+    }
+
+    if (result == cash::kSuccess)
+        result = validatePayment(payment.serviceName, summa, payment.typeOper, payment.ndsCode,
+                                 frame.logName, print ? unc : std::string());
+    if (result == cash::kSuccess) {
+        ChequeScriptInput input;
+        input.logging = frame.logging;
+        input.print = print;
+        input.unc = unc;
+        input.summa = summa;
+        input.sale = payment.typeOper == "P";
+        const std::string script = buildChequeScript(input);
+        logLine(frame, script);
+        try {
+            Checks cheques(script);
+            cheques.setTaxType(taxTypeIndex(details.cashDriver, payment.ndsCode));
+            cheques.setPaymentType(0);
+            cheques.setParameters(receiptAttributes(details, payment, comis, print));
+            result = runCashObject(cheques, code);
+        } catch (const std::exception& e) {
+            if (frame.logging) appendErrorLine(errorLogTarget(), e.what());
+            result = cash::kOtherError;
+        } catch (...) {
+            result = cash::kOtherError;
+        }
+    }
+
+    const char* text = resultText(result);
+    if (resultTextOut) *resultTextOut = text;
+    logLine(frame, std::to_string(result) + " " + text + "\r\n");
+    return result;
+}
+
+}  // namespace
+}  // namespace vorna
+
+extern "C" int VORNA_STDCALL sendCheque(const char* unc, unsigned summa, unsigned comis,
+                                        const vorna::cash::ParameterPair* pairs, int count,
+                                        const char** resultText, int print) {
+    return vorna::withResultText(resultText, [&] {
+        return vorna::sendChequeCall(vorna::hostText(unc), summa, comis,
+                                     vorna::HostPairs{pairs, count}, resultText, print != 0);
+    });
+}
