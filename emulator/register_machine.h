@@ -2,6 +2,9 @@
 // register operation of the library, each checking what a strict register
 // checks before it changes anything, then registering, printing and
 // journalling the document. Every function returns 0 or an error number.
+// The operations live in register_queries.cpp, register_shift_and_cash.cpp,
+// register_receipts.cpp and register_printing.cpp; the shared checks, tape and
+// journal writing, connection and settings in register_machine.cpp.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,9 @@
 
 namespace vorna {
 namespace emulator {
+
+// A shift may last this long; after it the register wants a Z report.
+constexpr std::int64_t kShiftSeconds = 24 * 3600;
 
 class RegisterMachine {
 public:
@@ -73,6 +79,8 @@ private:
     Instance& instance_;
 };
 
+// A full-width rule line of the tape.
+std::string ruleLine(char c);
 // Kopecks as roubles for the journal.
 double roubles(std::int64_t kopecks);
 // "123.45".

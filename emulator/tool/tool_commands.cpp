@@ -201,10 +201,23 @@ int cmdSet(const std::string& dir, const Options& o, std::ostream& out, std::ost
     }
     return withState(dir, err, [&](json& state) {
         const json::json_pointer ptr = pointerOf(o.positional[0]);
+        if (!state.contains(ptr)) {
+            err << "fptr10-emulator: the state has no " << o.positional[0] << "\n";
+            return 1;
+        }
+        json& current = state[ptr];
         json value = parseValue(o.positional[1]);
-        if (state.contains(ptr) && state[ptr].is_string() && !value.is_string())
-            value = o.positional[1];  // keep texts texts (a number-like INN)
-        state[ptr] = value;
+        if (current.is_string()) value = o.positional[1];  // texts stay texts (a number-like INN)
+        const bool fits = current.is_null() || (current.is_boolean() && value.is_boolean()) ||
+                          (current.is_number() && value.is_number()) ||
+                          (current.is_string() && value.is_string()) ||
+                          (current.is_structured() && value.is_structured());
+        if (!fits) {
+            err << "fptr10-emulator: " << o.positional[0] << " takes a value like "
+                << current.dump() << "\n";
+            return 1;
+        }
+        current = value;
         out << o.positional[0] << " = " << state[ptr].dump() << "\n";
         return 0;
     });

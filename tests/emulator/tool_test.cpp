@@ -53,6 +53,12 @@ TEST_F(ToolTest, SetKeepsTextsAndParsesValues) {
     EXPECT_EQ(4, s["registration"]["1057"]);
     EXPECT_EQ(71, s["temperature"]);
     EXPECT_EQ(true, s["trace"]);
+    std::string out;
+    EXPECT_NE(0, runTool("set papr false", &out));
+    EXPECT_NE(std::string::npos, out.find("the state has no papr")) << out;
+    EXPECT_NE(0, runTool("set paper maybe", &out));
+    EXPECT_NE(std::string::npos, out.find("paper takes a value like true")) << out;
+    EXPECT_EQ(true, state()["paper"]);
 }
 
 TEST_F(ToolTest, ClockMovesForwardAndResets) {

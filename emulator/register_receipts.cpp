@@ -1,0 +1,264 @@
+#include "emulator/register_machine.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "emulator/emulator_clock.h"
+#include "emulator/errors.h"
+#include "emulator/ids.h"
+#include "emulator/tlv.h"
+
+namespace vorna {
+namespace emulator {
+
+using nlohmann::json;
+
+namespace {
+
+// A parameter value as the journal shows it.
+json toJson(const ParamValue& value) {
+    switch (value.kind) {
+        case ParamValue::Kind::integer:
+            return value.integer;
+        case ParamValue::Kind::boolean:
+            return value.integer != 0;
+        case ParamValue::Kind::real:
+            return value.real;
+        case ParamValue::Kind::text:
+            return value.text;
+        case ParamValue::Kind::dateTime:
+            return formatTime(value.integer);
+        case ParamValue::Kind::bytes:
+            try {
+                return decodeTlv(value.text);
+            } catch (const std::exception&) {
+                return json::array();
+            }
+    }
+    return nullptr;
+}
+
+std::string paymentTypeName(int type) {
+    switch (type) {
+        case 0:
+            return u8"НАЛИЧНЫМИ";
+        case 1:
+            return u8"БЕЗНАЛИЧНЫМИ";
+        case 2:
+            return u8"ПРЕДВАРИТЕЛЬНАЯ ОПЛАТА (АВАНС)";
+        case 3:
+            return u8"ПОСЛЕДУЮЩАЯ ОПЛАТА (КРЕДИТ)";
+        case 4:
+            return u8"ИНАЯ ФОРМА ОПЛАТЫ";
+        default:
+            return u8"ОПЛАТА " + std::to_string(type);
+    }
+}
+
+std::string receiptTypeName(int type) {
+    return type == 1 ? u8"ПРИХОД" : type == 2 ? u8"ВОЗВРАТ ПРИХОДА" : "";
+}
+
+std::int64_t fiscalSign(int document, std::int64_t total) {
+    return static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(document) * 2654435761ULL + static_cast<std::uint64_t>(total)) %
+        4294967296ULL);
+}
+
+}  // namespace
+
+int RegisterMachine::openReceipt() {
+    if (int e = requireConnection()) return e;
+    if (int e = requireNoDocument()) return e;
+    const ParamValue* type = instance_.input.find(id::receiptType);
+    if (!type || (type->asInt() != 1 && type->asInt() != 2)) return error::invalidParameter;
+    const ParamValue* electronic = instance_.input.find(id::receiptElectronically);
+    const bool isElectronic = electronic && electronic->asInt() != 0;
+    if (!isElectronic)
+        if (int e = requirePrinter()) return e;
+    if (int e = requireOpenShift()) return e;
+    const ParamValue* contact = instance_.input.find(id::tagBuyerContact);
+    if (isElectronic && (!contact || contact->asText().empty())) return error::buyerContactMissing;
+    json tags = json::object();
+    for (const auto& item : instance_.input.items())
+        if (item.first < id::firstLibraryParameter && item.first != id::tagBuyerContact)
+            tags[std::to_string(item.first)] = toJson(item.second);
+    s_["receipt"] = {{"type", type->asInt()},
+                     {"electronic", isElectronic},
+                     {"contact", contact ? contact->asText() : ""},
+                     {"openedAt", now()},
+                     {"tags", tags},
+                     {"positions", json::array()},
+                     {"payments", json::array()}};
+    return 0;
+}
+
+int RegisterMachine::registration() {
+    if (int e = requireConnection()) return e;
+    if (!s_["receipt"].is_object()) return error::noReceiptOpen;
+    const ParamSet& in = instance_.input;
+    const ParamValue* name = in.find(id::commodityName);
+    const ParamValue* price = in.find(id::price);
+    const ParamValue* quantity = in.find(id::quantity);
+    if (!name || name->asText().empty() || !price || price->asDouble() < 0 || !quantity ||
+        quantity->asDouble() <= 0)
+        return error::invalidParameter;
+    const ParamValue* tax = in.find(id::taxType);
+    if (!tax || tax->asInt() < 1 || tax->asInt() > 15) return error::invalidTaxType;
+    const bool ffd12 = s_["registration"]["1209"].get<int>() >= id::ffd12;
+    if (ffd12 && !in.has(id::tagMeasure)) return error::measureMissing;
+    if (!ffd12 && in.has(id::tagMeasure)) return error::measureNotAllowed;
+    const std::int64_t priceKopecks = std::llround(price->asDouble() * 100);
+    const std::int64_t sum = std::llround(price->asDouble() * quantity->asDouble() * 100);
+    json position = {{"name", name->asText()},
+                     {"price", roubles(priceKopecks)},
+                     {"quantity", quantity->asDouble()},
+                     {"sum", roubles(sum)},
+                     {"sumKopecks", sum},
+                     {"taxType", tax->asInt()},
+                     {"tax", taxTypeName(static_cast<int>(tax->asInt()))}};
+    json tags = json::object();
+    for (const auto& item : in.items()) {
+        if (item.first >= id::firstLibraryParameter) continue;
+        const json value = toJson(item.second);
+        switch (item.first) {
+            case id::tagPaymentObject:
+                position["paymentObject"] = value;
+                break;
+            case id::tagPaymentMethod:
+                position["paymentMethod"] = value;
+                break;
+            case id::tagMeasure:
+                position["measure"] = value;
+                break;
+            case id::tagPositionAgentSign:
+                position["agentSign"] = value;
+                break;
+            case id::tagAgentData:
+                position["agentData"] = value;
+                break;
+            case id::tagSupplierData:
+                position["supplierData"] = value;
+                break;
+            case id::tagSupplierInn:
+                position["supplierInn"] = value;
+                break;
+            default:
+                tags[std::to_string(item.first)] = value;
+        }
+    }
+    if (!tags.empty()) position["tags"] = tags;
+    s_["receipt"]["positions"].push_back(position);
+    return 0;
+}
+
+int RegisterMachine::payment() {
+    if (int e = requireConnection()) return e;
+    if (!s_["receipt"].is_object()) return error::noReceiptOpen;
+    const ParamValue* type = instance_.input.find(id::paymentType);
+    const ParamValue* sum = instance_.input.find(id::paymentSum);
+    if (!type || type->asInt() < 0 || type->asInt() > 9 || !sum || sum->asDouble() <= 0)
+        return error::invalidParameter;
+    s_["receipt"]["payments"].push_back(
+        {{"type", type->asInt()}, {"sumKopecks", std::llround(sum->asDouble() * 100)}});
+    return 0;
+}
+
+int RegisterMachine::closeReceipt() {
+    if (int e = requireConnection()) return e;
+    if (!s_["receipt"].is_object()) return error::noReceiptOpen;
+    json& receipt = s_["receipt"];
+    const bool printed = !receipt["electronic"].get<bool>();
+    if (printed)
+        if (int e = requirePrinter()) return e;
+    if (receipt["positions"].empty()) return error::emptyReceipt;
+    const std::int64_t total = receiptTotal();
+    std::int64_t paid = 0, cashless = 0;
+    for (const auto& p : receipt["payments"]) {
+        paid += p["sumKopecks"].get<std::int64_t>();
+        if (p["type"].get<int>() != 0) cashless += p["sumKopecks"].get<std::int64_t>();
+    }
+    if (paid < total) return error::underpaid;
+    if (cashless > total) return error::cashlessOverpaid;
+    const int type = receipt["type"].get<int>();
+    const std::int64_t cash = total - cashless;  // cash kept or handed back
+    const std::int64_t change = paid - total;
+    if (type == 2 && cash > s_["cashBalance"].get<std::int64_t>()) return error::notEnoughCash;
+
+    const int number = nextDocumentNumber();
+    const int receiptNumber = s_["counters"]["receipt"].get<int>() + 1;
+    std::vector<std::string> lines = documentHeader(
+        u8"КАССОВЫЙ ЧЕК " + std::to_string(receiptNumber) + "  " + receiptTypeName(type), number);
+    lines.push_back(ruleLine('-'));
+    json positions = json::array();
+    for (const auto& p : receipt["positions"]) {
+        lines.push_back(p["name"].get<std::string>());
+        char qty[32];
+        std::snprintf(qty, sizeof qty, "%g", p["quantity"].get<double>());
+        lines.push_back(std::string("  ") + qty + " x " +
+                        moneyText(std::llround(p["price"].get<double>() * 100)) + " = " +
+                        moneyText(p["sumKopecks"].get<std::int64_t>()) + "  " +
+                        p["tax"].get<std::string>());
+        json position = p;
+        position.erase("sumKopecks");
+        positions.push_back(position);
+    }
+    lines.push_back(ruleLine('-'));
+    lines.push_back(u8"ИТОГ " + moneyText(total));
+    json payments = json::array();
+    for (const auto& p : receipt["payments"]) {
+        const int ptype = p["type"].get<int>();
+        lines.push_back(paymentTypeName(ptype) + " " +
+                        moneyText(p["sumKopecks"].get<std::int64_t>()));
+        payments.push_back(
+            {{"type", ptype}, {"sum", roubles(p["sumKopecks"].get<std::int64_t>())}});
+    }
+    if (change > 0) lines.push_back(u8"СДАЧА " + moneyText(change));
+    const std::int64_t sign = fiscalSign(number, total);
+    lines.push_back(u8"ФН ФД " + std::to_string(number) + u8" ФП " + std::to_string(sign));
+    lines.push_back(ruleLine('='));
+    if (printed)
+        if (int e = checkPaperFor(lines.size())) return e;
+
+    json entry = {
+        {"type", "receipt"},      {"receiptType", type},     {"receiptNumber", receiptNumber},
+        {"electronic", !printed}, {"total", roubles(total)}, {"change", roubles(change)},
+        {"positions", positions}, {"payments", payments},    {"operator", s_["operator"]},
+        {"fiscalSign", sign}};
+    if (!receipt["contact"].get<std::string>().empty()) entry["1008"] = receipt["contact"];
+    const json& op = s_["operator"];
+    entry["1021"] = op["name"];
+    if (!op["inn"].get<std::string>().empty()) entry["1203"] = op["inn"];
+    for (auto it = receipt["tags"].begin(); it != receipt["tags"].end(); ++it)
+        entry[it.key()] = it.value();
+    journal(entry, number);
+
+    s_["counters"]["receipt"] = receiptNumber;
+    const std::int64_t revenue = s_["totals"]["revenue"].get<std::int64_t>();
+    const std::int64_t balance = s_["cashBalance"].get<std::int64_t>();
+    s_["totals"]["revenue"] = type == 1 ? revenue + total : revenue - total;
+    s_["cashBalance"] = type == 1 ? balance + cash : balance - cash;
+    s_["receipt"] = nullptr;
+    return printed ? print(lines) : 0;
+}
+
+int RegisterMachine::cancelReceipt() {
+    if (int e = requireConnection()) return e;
+    if (!s_["receipt"].is_object()) return error::noReceiptOpen;
+    const bool printed = !s_["receipt"]["electronic"].get<bool>();
+    s_["receipt"] = nullptr;
+    if (printed && requirePrinter() == 0)
+        print({ruleLine('='), u8"ЧЕК АННУЛИРОВАН", ruleLine('=')});
+    return 0;
+}
+
+int RegisterMachine::checkDocumentClosed() {
+    if (int e = requireConnection()) return e;
+    const bool closed = !s_["receipt"].is_object() && !s_["nonfiscal"].get<bool>() &&
+                        s_["lastDocument"]["closed"].get<bool>();
+    instance_.output.set(id::documentClosed, ParamValue::ofBool(closed));
+    return 0;
+}
+
+}  // namespace emulator
+}  // namespace vorna
