@@ -40,14 +40,29 @@ void collect(Pairs& pairs, const std::string& key, const std::string& value) {
     pairs.emplace_back(key, value);
 }
 
+// The scratch file's name, removed again when the fuzzer exits.
+struct ScratchFile {
+    std::string path;
+    ~ScratchFile() {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+};
+
+std::string scratchPath() {
+    // A memory-backed folder where there is one: a file per input on a busy
+    // disk would slow the run a hundredfold.
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm", error)
+                                             ? std::filesystem::path("/dev/shm")
+                                             : std::filesystem::temp_directory_path();
+    std::random_device random;
+    return (folder / ("vorna_ini_fuzzer_" + std::to_string(random()) + ".ini")).string();
+}
+
 const std::string& scratchFile() {
-    static const std::string path = [] {
-        std::random_device random;
-        return (std::filesystem::temp_directory_path() /
-                ("vorna_ini_fuzzer_" + std::to_string(random()) + ".ini"))
-            .string();
-    }();
-    return path;
+    static const ScratchFile file{scratchPath()};
+    return file.path;
 }
 
 }  // namespace
