@@ -200,6 +200,27 @@ TEST_F(DriverLogTest, FarTooLongDirectoryIsNeverCut) {
     EXPECT_TRUE(std::filesystem::is_empty(scratch_.path()));
 }
 
+TEST_F(DriverLogTest, EmptyDirectoryMeansQuorvaleAtTheRootOfTheCurrentDrive) {
+    // On POSIX that would be /Quorvale of the machine: only the Windows build
+    // tries it, on the drive of its own scratch directory.
+    if (platform::pathSeparator() != '\\') GTEST_SKIP() << "writes at the root of the drive";
+    const std::string root = scratch_.path().substr(0, 3);  // "C:\"
+    ASSERT_EQ(root.substr(1), ":\\");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(scratch_.path());
+    {
+        Log log("");
+        EXPECT_TRUE(log.ready());
+        EXPECT_STREQ(log.path(), "\\Quorvale\\mirel_2019-03-07.log");
+        log.writeLevel(WRN, "at the root");
+        log.setEnabled(0);
+    }
+    std::filesystem::current_path(before);
+    EXPECT_EQ(test::readFile(root + "Quorvale\\mirel_2019-03-07.log"),
+              test::asWritten("[2019-03-07 14:05:31] [WRN] at the root\n"));
+    std::filesystem::remove_all(root + "Quorvale");
+}
+
 TEST_F(DriverLogTest, CreateDriverLogDirectoryMakesTheFolderOnly) {
     EXPECT_TRUE(createDriverLogDirectory(scratch_.path()));
     EXPECT_TRUE(std::filesystem::is_directory(folder()));
