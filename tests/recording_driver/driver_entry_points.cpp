@@ -26,6 +26,7 @@ extern "C" {
 
 ICash* CreateObject() {
     recordCall("CreateObject()");
+    vorna::testing_support::throwWhenScripted("CreateObject");
     return created();
 }
 
@@ -36,6 +37,7 @@ ICash* CreateObjectWithIni(const char* settingsFile) {
 #ifdef RECORDING_CREATE_WITH_INI_THROWS
     throw std::runtime_error("the settings file cannot be read");
 #else
+    vorna::testing_support::throwWhenScripted("CreateObjectWithIni");
     return created();
 #endif
 }

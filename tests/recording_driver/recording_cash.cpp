@@ -46,6 +46,12 @@ void recordCall(const std::string& line) {
     out << line << '\n';
 }
 
+void throwWhenScripted(const std::string& entryPoint) {
+    auto script = readDriverScript(kScriptFile);
+    auto found = script.find(entryPoint);
+    if (found != script.end() && found->second.throws) throw std::runtime_error(found->second.text);
+}
+
 RecordingCash::RecordingCash() : script_(readDriverScript(kScriptFile)) {}
 
 RecordingCash::~RecordingCash() = default;

@@ -22,11 +22,16 @@ struct ScriptedOutcome {
 //   CheckKKT 1              the operation returns 1
 //   XReport throw no paper  the operation throws a std::exception with that text
 //   GetInfoKKT text INN 77  GetInfoKKT hands out that text (and returns 0)
-// Operations the script does not name succeed (IsSessionOpen says 1).
+// Operations the script does not name succeed (IsSessionOpen says 1). The
+// creating entry points may be scripted to throw as well.
 std::map<std::string, ScriptedOutcome> readDriverScript(const std::string& path);
 
 // Appends one line to the calls file.
 void recordCall(const std::string& line);
+
+// Throws the std::exception that the script gives an entry point
+// ("CreateObject throw text"), if it gives one.
+void throwWhenScripted(const std::string& entryPoint);
 
 class RecordingCash final : public cash::ICash {
 public:

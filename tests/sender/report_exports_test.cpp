@@ -93,6 +93,17 @@ TEST_F(ReportExports, DriverExceptionIsShownAnsweredAndEndsAs99) {
                 ElementsAre("CreateObject()", "CheckKKT()", "ZReport()", "DestroyObject(object)"));
 }
 
+TEST_F(ReportExports, DriverFailureOutsideTheReportEndsAs99InTheLogDirectorysErrorLog) {
+    host.writeFile("driver.script", "CreateObject throw Порт COM3 занят\n");
+    ProcessResult result = run({"z-report"});
+    EXPECT_EQ(result.exitCode, 99);
+    EXPECT_THAT(result.output, HasSubstr("released: vorna.cash.atol10.dll"));
+    EXPECT_THAT(host.logLines(host.errorLog()), ElementsAre("Порт COM3 занят"));
+    EXPECT_FALSE(host.exists(host.path(host.work(), "error.log")));
+    EXPECT_THAT(host.logLines(host.operationLog()).at(2), "99\r");
+    EXPECT_THAT(host.takeCalls(), ElementsAre("CreateObject()"));
+}
+
 TEST_F(ReportExports, TwoSettingsCodesTakeTheLastAndPassItsFileToTheDriver) {
     host.writeFile("vorna.cash.sender.76.ini", "CashDriver=vorna.cash.missing.dll\n");
     host.writeFile("vorna.cash.sender.77.ini", "UseLog=Y\n");
