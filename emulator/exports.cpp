@@ -108,7 +108,13 @@ int runCall(Instance* instance, const char* name, CallKind kind, const std::stri
         if (instance && result != error::internalFailure)
             setLastError(*instance, result < 0 ? result : 0);
     }
-    session.save();
+    const bool internal = result == error::internalFailure && thrown.empty();
+    // A half-done change after an internal failure is not kept.
+    if (!internal && !session.save()) {
+        result = error::internalFailure;
+        context.result.clear();
+        if (instance) setLastError(*instance, result, "cannot write the state file");
+    }
     if (state.value("trace", false)) {
         std::string line = std::string(name) + "(" + args + ")";
         if (!thrown.empty())

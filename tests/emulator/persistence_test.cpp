@@ -50,6 +50,17 @@ TEST_F(PersistenceTest, DamagedStateIsReportedAndNotOverwritten) {
     EXPECT_EQ("{ not json", readFile(file("fptr10-state.json")));
 }
 
+TEST_F(PersistenceTest, HandEditedStateOfTheWrongKindIsAnInternalFailureNotAChange) {
+    Device d;
+    ASSERT_EQ(0, d.connect());
+    ASSERT_EQ(0, d.openShift());
+    editState([](json& s) { s["paper"] = "yes"; });
+    const std::string before = readFile(file("fptr10-state.json"));
+    EXPECT_EQ(-3899, d.printText("x"));
+    EXPECT_EQ(0u, d.errorText().find(u8"Внутренняя ошибка эмулятора: ")) << d.errorText();
+    EXPECT_EQ(before, readFile(file("fptr10-state.json")));
+}
+
 TEST_F(PersistenceTest, ToolInAnotherProcessSeesAndChangesTheState) {
     Device d;
     ASSERT_EQ(0, d.connect());
