@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "cash/sender/driver_call.h"
 #include "common/app_exception.h"
 
 namespace vorna {
@@ -18,7 +19,7 @@ const char* const kDriversTakingSettings[] = {"vorna.cash.atol10.dll",  "vorna.c
 
 cash::ICash* createPlain(const dynamic_library& library) {
     auto create = reinterpret_cast<CreateObjectFunction>(library.func_address("CreateObject"));
-    return create();
+    return callDriver([&] { return create(); });
 }
 }  // namespace
 
@@ -68,7 +69,7 @@ void CashDriverLibrary::destroyObject() {
     auto destroy = reinterpret_cast<DestroyObjectFunction>(library_.func_address("DestroyObject"));
     cash::ICash* object = object_;
     object_ = nullptr;
-    destroy(object);
+    callDriver([&] { destroy(object); });
 }
 
 CashDriverLibrary::~CashDriverLibrary() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cash/sender/cash_driver_library.h"
+#include "cash/sender/driver_call.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
 #include "common/platform/platform.h"
@@ -42,7 +43,7 @@ char* copyOf(const char* text) {
 int runCashObject(CashObject& object, const std::string& code) {
     ComScope com;
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
-    int result = object.Execute(*driver->object());
+    int result = callDriver([&] { return object.Execute(*driver->object()); });
     driver->destroyObject();
     return result;
 }
@@ -51,7 +52,7 @@ int runCheckWithInfo(CashObject& cheques, const std::string& code, char** info) 
     ComScope com;
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
     char* text = nullptr;
-    int result = cheques.CheckInfoKKT(*driver->object(), &text);
+    int result = callDriver([&] { return cheques.CheckInfoKKT(*driver->object(), &text); });
     // The text belongs to us: copied while the driver that made it is still
     // loaded, then released.
     std::unique_ptr<char, decltype(&std::free)> copy(copyOf(text), &std::free);
