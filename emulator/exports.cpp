@@ -79,6 +79,7 @@ int runCall(Instance* instance, const char* name, CallKind kind, const std::stri
     const json fault = takeFault(state, name, operation);
     int result = 0;
     std::string thrown;
+    bool internal = false;  // the emulator itself failed (not an injected number)
     try {
         if (operation) target.output.clear();
         if (!fault.is_null() && actsBefore(fault)) {
@@ -99,16 +100,15 @@ int runCall(Instance* instance, const char* name, CallKind kind, const std::stri
     } catch (const InjectedException& e) {
         thrown = e.what();
     } catch (const std::exception& e) {
+        internal = true;
         result = error::internalFailure;
         context.result.clear();
         if (instance) setLastError(*instance, result, e.what());
     }
     if (operation) {
         target.input.clear();
-        if (instance && result != error::internalFailure)
-            setLastError(*instance, result < 0 ? result : 0);
+        if (instance && !internal) setLastError(*instance, result < 0 ? result : 0);
     }
-    const bool internal = result == error::internalFailure && thrown.empty();
     // A half-done change after an internal failure is not kept.
     if (!internal && !session.save()) {
         result = error::internalFailure;

@@ -53,6 +53,15 @@ TEST_F(FaultsTest, ChosenFunctionFailsAfterItsWorkSoTheReceiptIsRegistered) {
     EXPECT_EQ(-3803, d_.lib().libfptr_cancel_receipt(d_.handle()));
 }
 
+TEST_F(FaultsTest, AnInjectedNumberOfAnInternalFailureStillKeepsTheWork) {
+    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, -3899));
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-3899, d_.close());
+    EXPECT_EQ(1u, receipts());
+    ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+}
+
 TEST_F(FaultsTest, FailuresCountedNTimesOrAlways) {
     addFault(makeFault("error", "libfptr_print_text", "before", 2, -3900));
     EXPECT_EQ(-3900, d_.printText("1"));
