@@ -138,13 +138,14 @@ TEST_F(ReceiptClosing, FailedCancelOfAnUnconfirmedDocumentReturnsItsCode) {
 
 TEST_F(ReceiptClosing, CloseFailureOfAConfirmedDocumentIsSuccess) {
     openReceipt(1);
-    injectFaults({fault("error", "libfptr_close_receipt", "after", -3899)});
+    injectFaults({fault("error", "libfptr_close_receipt", "after", -3891)});
     EXPECT_EQ(0, cash().CloseCheck(20000, 1));
     const Lines trace = takeTrace();
     EXPECT_EQ(0, count(trace, "libfptr_cancel_receipt("));
-    EXPECT_EQ(1, count(trace, "libfptr_get_param_bool(#h, 65644) = true"));
+    EXPECT_EQ(1, count(trace, "libfptr_get_param_bool(#h, 65644) = true"))
+        << ::testing::PrintToString(trace);
     const Lines log = takeLog();
-    EXPECT_EQ(1, count(log, "   close_receipt ==> -3899"));
+    EXPECT_EQ(1, count(log, "   close_receipt ==> -3891"));
     EXPECT_EQ(1, documents());
 }
 

@@ -142,11 +142,11 @@ TEST_F(ShiftHandling, RefusedZReportLeavesTheExpiredShift) {
         s["faults"] = nlohmann::json::array({{{"kind", "error"},
                                               {"function", "libfptr_report"},
                                               {"timing", "before"},
-                                              {"error", -3899}}});
+                                              {"error", -3891}}});
     });
     EXPECT_EQ(0, cash().CheckKKT());
     const Lines log = takeLog();
-    EXPECT_EQ("   ==> -3899", log[log.size() - 3]);
+    EXPECT_EQ("   ==> -3891", log[log.size() - 3]);
     EXPECT_EQ("   ==> кассовая лента есть", log.back());
     EXPECT_EQ("libfptr_get_param_int(#h, 65592) = 2", takeTrace().back());
 }
