@@ -3,7 +3,7 @@
 # a copy of its seed corpus. Any crash, leak, timeout or out-of-memory fails.
 # Usage: run-fuzzers.sh BUILD_DIR SECONDS
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 seconds=$2
 src=$(cd "$(dirname "$0")/.." && pwd)
 
