@@ -116,6 +116,8 @@ std::vector<std::string> SenderHost::logLines(const std::string& file) const {
     return lines;
 }
 
+std::string SenderHost::binDirectory() const { return vorna::testing_support::binDirectory(); }
+
 std::string SenderHost::startLog() const { return path(work_, "vorna.cash.sender.start.log"); }
 
 std::string SenderHost::operationLog() const {

@@ -46,6 +46,8 @@ public:
     std::string operationLog() const;
     std::string errorLog() const;
     std::string path(const std::string& folder, const std::string& fileName) const;
+    // The folder of all built binaries, as this system names it.
+    std::string binDirectory() const;
 
 private:
     std::string root_, work_, logs_, profile_, savedProfile_;
