@@ -334,6 +334,14 @@ TEST(Numbers, KopecksOfSrvAndPay) {
     EXPECT_EQ(checks[0].carryIn(), 1000u);
 }
 
+TEST(Numbers, AmountsBeyondSixtyFourBitsAreRejected) {
+    EXPECT_THROW(Checks(chequeScript("~srv 1 1e300")), std::out_of_range);
+    EXPECT_THROW(Checks(chequeScript("~pay 1 -1e400")), std::out_of_range);
+    EXPECT_THROW(Checks(chequeScript("~pos A^nan^1")), std::out_of_range);
+    Checks checks(chequeScript("~srv 1 1e9"));  // fits 64 bits: its low 32 bits are kept
+    EXPECT_EQ(checks[0].price(), static_cast<std::int32_t>(100000000000LL & 0xFFFFFFFF));
+}
+
 TEST(Numbers, TagsApplyToTheNearestCheque) {
     Checks checks("\x01PRINTDOCLIST=\x07&2 ~srv 1 1 \x07&4 ~pay 1 2 \x07&4 ~pay 2 3");
     ASSERT_EQ(checks.size(), 3u);
