@@ -1,17 +1,11 @@
-// The driver object's life, its setters and the receipt parameters.
+// The driver object's life and its setters.
 #include "cash/atol10/cash.h"
 
 #include <boost/lexical_cast.hpp>
 #include <cmath>
-#include <cstring>
-#include <set>
 
 #include "cash/atol10/device_connection.h"
-#include "cash/atol10/device_information.h"
 #include "cash/atol10/fptr10/library_loader.h"
-#include "cash/atol10/log_format.h"
-#include "cash/atol10/settings_values.h"
-#include "common/driver_log.h"
 
 namespace vorna {
 namespace cash {
@@ -73,77 +67,6 @@ void Cash::SetTaxType(int taxType) { taxType_ = taxType; }
 void Cash::SetPaymentType(int paymentType) { paymentType_ = paymentType; }
 
 void Cash::SetLongValue(std::int64_t value) { longValue_ = value; }
-
-int Cash::GetInfoKKT(char** out) {
-    writeLogIndented("atol10->GetInfoKKT =>");
-    queryRegistrationData(handle_, module_);
-    const std::string inn = toNarrow(getParamString(1018, handle_, module_));
-    writeLog("   organizationVATIN: " + inn);
-    const std::string::size_type first = inn.find_first_not_of(' ');
-    std::string result = first == std::string::npos
-                             ? std::string()
-                             : inn.substr(first, inn.find_last_not_of(' ') - first + 1);
-    result += "|";
-    const std::string name = toNarrow(getParamString(1048, handle_, module_));
-    writeLog("   organizationName: " + name);
-    result += name + "|";
-    const std::string address = toNarrow(getParamString(1009, handle_, module_));
-    writeLog("   organizationAddress: " + address);
-    result += address;
-    if (out != nullptr) *out = strdup(result.c_str());
-    writeLog("   atol10->GetInfoKKT = " + result);
-    return 0;
-}
-
-int Cash::SetParameters(const std::map<std::string, std::string>& parameters) {
-    using settings::lenientInteger;
-    static const char* const kExpected[] = {
-        "AGENT_PHONE",  "BANK_COMISS",       "CASHIER_INN",   "CASHIER_NAME",   "CLIENT_EMAIL",
-        "CLIENT_PHONE", "IS_CASHLESSCHEQUE", "IS_ECHEQUE",    "IS_PRECHEQUE",   "OPERATOR_ADDRESS",
-        "OPERATOR_INN", "OPERATOR_NAME",     "OPERATOR_OPER", "OPERATOR_PHONE", "PU_INN",
-        "PU_NAME",      "PU_PHONE",          "SERVICE_NAME"};
-    std::set<std::string> missing(std::begin(kExpected), std::end(kExpected));
-    const std::map<std::string, std::string*> texts = {{"CLIENT_PHONE", &clientPhone_},
-                                                       {"CLIENT_EMAIL", &clientPhone_},
-                                                       {"SERVICE_NAME", &serviceName_},
-                                                       {"CASHIER_NAME", &cashier_},
-                                                       {"CASHIER_INN", &cashierInn_},
-                                                       {"AGENT_PHONE", &agentPhone_},
-                                                       {"OPERATOR_OPER", &operatorOperation_},
-                                                       {"OPERATOR_NAME", &operatorName_},
-                                                       {"OPERATOR_ADDRESS", &operatorAddress_},
-                                                       {"OPERATOR_INN", &operatorInn_},
-                                                       {"OPERATOR_PHONE", &operatorPhone_},
-                                                       {"PU_PHONE", &supplierPhone_},
-                                                       {"PU_NAME", &supplierName_},
-                                                       {"PU_INN", &supplierInn_}};
-    const std::map<std::string, bool*> flags = {{"IS_PRECHEQUE", &precheque_},
-                                                {"IS_CASHLESSCHEQUE", &cashless_},
-                                                {"IS_ECHEQUE", &electronic_}};
-
-    writeLog("Прием параметров ------------------------------->");
-    for (const auto& pair : parameters) {
-        const std::string& name = pair.first;
-        const std::string& value = pair.second;
-        writeLog("Получен параметр: " + name + " = " + value);
-        if (missing.count(name) == 0 && texts.count(name) == 0 && flags.count(name) == 0 &&
-            name != "BANK_COMISS") {
-            writeLog("Параметр не используется: " + name + " = " + value);
-            continue;
-        }
-        if (name == "BANK_COMISS") {
-            bankCommission_ = lenientInteger(value);
-        } else if (flags.count(name) != 0) {
-            *flags.at(name) = lenientInteger(value) != 0;
-        } else {
-            *texts.at(name) = value;
-        }
-        missing.erase(name);
-    }
-    for (const std::string& name : missing) writeLog("Не получен ожидаемый параметр: " + name);
-    writeLog("Прием параметров -------------------------------<");
-    return 0;
-}
 
 int Cash::kopecksOf(const std::string& sum) {
     const double kopecks = boost::lexical_cast<double>(sum) * 100;
