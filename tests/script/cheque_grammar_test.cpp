@@ -415,7 +415,7 @@ TEST(Actions, ActOnTheLastCheque) {
 TEST(Trace, RulesWriteToTraceLog) {
     Checks checks(paymentScript("4711", "1.00"));
     vorna::parserTrace().flush();
-    std::ifstream in("trace.log", std::ios::binary);
+    std::ifstream in("trace.log");  // text mode: the trace has CR LF line ends on Windows
     ASSERT_TRUE(in.good()) << "trace.log missing in the current directory";
     std::ostringstream content;
     content << in.rdbuf();

@@ -13,7 +13,7 @@
 namespace {
 
 std::string readTrace() {
-    std::ifstream in("trace.log", std::ios::binary);
+    std::ifstream in("trace.log");  // text mode: the trace has CR LF line ends on Windows
     if (!in) return "<missing>";
     std::ostringstream content;
     content << in.rdbuf();
