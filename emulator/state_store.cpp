@@ -1,7 +1,8 @@
 #include "emulator/state_store.h"
 
-#include <fstream>
-#include <sstream>
+#include <filesystem>
+
+#include "emulator/file_io.h"
 
 namespace vorna {
 namespace emulator {
@@ -113,15 +114,19 @@ StateSession::StateSession(const std::string& directory) : directory_(directory)
         problem_ = "cannot lock " + emulatorFile(directory_, kLockFileName);
         return;
     }
-    std::ifstream in(emulatorFile(directory_, kStateFileName), std::ios::binary);
-    if (!in) {
+    const std::string path = emulatorFile(directory_, kStateFileName);
+    if (!readWholeFile(path, savedText_)) {
+        std::error_code ignored;
+        if (std::filesystem::exists(path, ignored)) {
+            // Never start a fresh register over one that is only unreadable.
+            problem_ = "cannot read " + path;
+            return;
+        }
+        savedText_.clear();
         state_ = defaultState();
         ok_ = true;
         return;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    savedText_ = text.str();
     try {
         state_ = nlohmann::json::parse(savedText_);
         if (!state_.is_object()) throw std::runtime_error("not an object");
@@ -138,22 +143,14 @@ bool StateSession::save() {
     if (text == savedText_) return true;
     const std::string target = emulatorFile(directory_, kStateFileName);
     const std::string temporary = target + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) return false;
-    }
+    if (!writeWholeFile(temporary, text)) return false;
     if (!platform::replaceFile(temporary, target)) return false;
     savedText_ = text;
     return true;
 }
 
 bool StateSession::appendLine(const std::string& fileName, const std::string& line) {
-    std::ofstream out(emulatorFile(directory_, fileName), std::ios::binary | std::ios::app);
-    out << line << '\n';
-    out.flush();
-    return static_cast<bool>(out);
+    return appendToFile(emulatorFile(directory_, fileName), line + "\n");
 }
 
 }  // namespace emulator

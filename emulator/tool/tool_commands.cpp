@@ -11,6 +11,7 @@
 #include "common/platform/platform.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/faults.h"
+#include "emulator/file_io.h"
 #include "emulator/state_store.h"
 
 namespace vorna {
@@ -62,15 +63,6 @@ Options parse(const std::vector<std::string>& args, std::size_t from) {
         }
     }
     return o;
-}
-
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
 }
 
 json parseValue(const std::string& text) {
@@ -162,7 +154,10 @@ int cmdInit(const std::string& dir, const Options& o, std::ostream& out, std::os
         state = s;
         if (!o.has("--keep-files")) {
             for (const char* name : {kJournalFileName, kTapeFileName, kTraceFileName})
-                std::ofstream(emulatorFile(dir, name), std::ios::binary | std::ios::trunc);
+                if (!writeWholeFile(emulatorFile(dir, name), "")) {
+                    err << "fptr10-emulator: cannot empty " << emulatorFile(dir, name) << "\n";
+                    return 2;
+                }
         }
         return 0;
     });
@@ -313,7 +308,7 @@ int cmdFault(const std::string& dir, const Options& o, std::ostream& out, std::o
 
 int cmdPrintFile(const std::string& dir, const char* name, std::ostream& out) {
     std::string text;
-    if (readFile(emulatorFile(dir, name), text)) out << text;
+    if (readWholeFile(emulatorFile(dir, name), text)) out << text;
     return 0;
 }
 
