@@ -1,0 +1,49 @@
+// The emulated register's files in a host's working folder: set up with the
+// emulator tool, saved and put back between runs, faults added to the state,
+// the journal's receipts and the call trace read back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace vorna {
+namespace testing_support {
+
+class RegisterFolder {
+public:
+    explicit RegisterFolder(std::string directory);
+
+    // A new register (the tool's init with these options) with the trace on.
+    void initialise(const std::vector<std::string>& initOptions) const;
+    // Keeps the state and the journal as they are now ...
+    void save();
+    // ... and puts them back, with an empty trace.
+    void restore() const;
+
+    // Appends one fault to the state's fault list.
+    void addFault(const nlohmann::json& fault) const;
+    // No faults left, paper in, cover closed, the line up again.
+    void clearFaults() const;
+
+    // The journal's receipt entries, oldest first.
+    std::vector<nlohmann::json> receipts() const;
+    // The trace lines without their line ends.
+    std::vector<std::string> traceLines() const;
+
+private:
+    std::string file(const char* name) const;
+    nlohmann::json readState() const;
+    void writeState(const nlohmann::json& state) const;
+    void runTool(const std::vector<std::string>& arguments) const;
+
+    std::string directory_;
+    std::string savedState_, savedJournal_;
+};
+
+// The function a trace line names ("libfptr_open(#1) = 0" -> "libfptr_open").
+std::string calledFunction(const std::string& traceLine);
+
+}  // namespace testing_support
+}  // namespace vorna
