@@ -27,6 +27,16 @@ std::vector<FaultCase> faultCases(const std::vector<std::string>& traceLines) {
     return cases;
 }
 
+std::vector<FaultCase> representativeCases(const std::vector<FaultCase>& all) {
+    std::vector<FaultCase> kept;
+    for (const FaultCase& c : all) {
+        const bool parameterCall = c.function.rfind("libfptr_set_param_", 0) == 0 ||
+                                   c.function.rfind("libfptr_get_param_", 0) == 0;
+        if (!parameterCall || c.kind == "throw") kept.push_back(c);
+    }
+    return kept;
+}
+
 json faultOf(const FaultCase& fault) {
     // An "error" fault without a number of its own fails with the emulator's
     // injected-fault number, which no register condition shares.

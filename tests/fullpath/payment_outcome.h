@@ -21,6 +21,11 @@ struct FaultCase {
 
 // Every call of the trace with every fault kind that applies to it, in both timings.
 std::vector<FaultCase> faultCases(const std::vector<std::string>& traceLines);
+// A smaller set with the same reach, for slow hosts: every kind on the calls
+// that go to the register, only the exception on the parameter calls (an
+// injected number or a lost line cannot change what a void setter or a
+// getter of the last reply hands back, beyond what the exception covers).
+std::vector<FaultCase> representativeCases(const std::vector<FaultCase>& all);
 // The fault object for the register state that hits exactly this call.
 nlohmann::json faultOf(const FaultCase& fault);
 std::string describe(const FaultCase& fault);
