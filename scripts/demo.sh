@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# The main job end to end: builds the libraries, sets up an emulated register
+# (FFD 1.2, an organisation, an open shift) and the settings files of both
+# libraries in a work folder, then calls the sender the way a banking host
+# does: check the link, the register information, the payment of the worked
+# example, an X report; finally shows the receipt on the register's tape and
+# the result codes with their texts.
+#
+#   bash scripts/demo.sh            the 32-bit DLLs under Wine (build/win32)
+#   bash scripts/demo.sh --native   the Linux build (build/native)
+#
+# VORNA_DEMO_BUILD_DIR and VORNA_DEMO_DIR choose other build and work folders.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+mode=win32
+case "${1:-}" in
+  "") ;;
+  --native) mode=native ;;
+  -h | --help)
+    sed -n '2,12p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+    exit 0
+    ;;
+  *)
+    echo "demo: unknown option '$1' (only --native)" >&2
+    exit 2
+    ;;
+esac
+build=${VORNA_DEMO_BUILD_DIR:-$root/build/$mode}
+work=${VORNA_DEMO_DIR:-$root/work/demo/$mode}
+targets=(vorna.cash.sender vorna.cash.atol10 fptr10 fptr10-emulator vorna-cash)
+
+step() { printf '\n==== %s\n' "$*"; }
+
+step "Installing what is missing"
+bash "$root/scripts/bootstrap.sh"
+
+step "Building the $mode preset in $build"
+cd "$root"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake --preset "$mode" -B "$build" >"$build.configure.log" 2>&1 ||
+    { cat "$build.configure.log" >&2; exit 1; }
+fi
+cmake --build "$build" --target "${targets[@]}" -j"$(nproc)" >"$build.demo-build.log" 2>&1 ||
+  { tail -n 40 "$build.demo-build.log" >&2; exit 1; }
+echo "built: ${targets[*]}"
+
+step "Work folder $work"
+rm -rf "$work"
+mkdir -p "$work"
+bin=$build/bin
+if [ "$mode" = win32 ]; then
+  # Everything beside the host program, as a bank installs it: Windows finds
+  # vorna.cash.atol10.dll and fptr10.dll by bare name in the .exe's folder.
+  cp "$bin"/vorna-cash.exe "$bin"/fptr10-emulator.exe "$bin"/vorna.cash.sender.dll \
+    "$bin"/vorna.cash.atol10.dll "$bin"/fptr10.dll "$work"/
+  cp "$bin"/libgcc_s_dw2-1.dll "$bin"/libstdc++-6.dll "$bin"/libwinpthread-1.dll "$work"/
+  driver=vorna.cash.atol10.dll
+else
+  # The driver keeps its Windows file name: the sender chooses the tax table
+  # and hands the settings file over by that name. Copies, not links, so that
+  # each library finds its settings file beside itself.
+  cp "$bin"/vorna-cash "$bin"/fptr10-emulator "$bin"/vorna.cash.sender.so "$bin"/libfptr10.so "$work"/
+  cp "$bin"/vorna.cash.atol10.so "$work"/vorna.cash.atol10.dll
+  driver=vorna.cash.atol10.dll
+  export LD_LIBRARY_PATH="$work${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+fi
+
+# The example settings with the logs in the work folder.
+for name in vorna.cash.sender.ini vorna.cash.atol10.ini; do
+  sed -e 's/^\(LogDirectory\|LogPath\) = .*\r$/\1 = logs\r/' \
+    "$root/examples/$name" >"$work/$name"
+done
+grep -q "^CashDriver = $driver" "$work/vorna.cash.sender.ini"
+echo "settings: vorna.cash.sender.ini (CashDriver = $driver), vorna.cash.atol10.ini"
+ls "$work"
+
+cd "$work"
+
+unset FPTR10_EMULATOR_DIR  # the register lives in the current folder
+
+# Runs a program of the work folder; never lets a window reach the screen.
+run() {
+  local program=$1
+  shift
+  if [ "$mode" = win32 ]; then
+    env -u DISPLAY VORNA_WIN32_BUILD_DIR="$build" \
+      bash "$root/cmake/wine-run.sh" "$work/$program.exe" "$@" </dev/null
+  else
+    "$work/$program" "$@" </dev/null
+  fi
+}
+
+step "Emulated register: FFD 1.2, organisation, open shift"
+run fptr10-emulator init --ffd 1.2 --agent-sign 1 --inn 7707083893 --name "ООО Ромашка" \
+  --address "г. Москва, ул. Ленина, д. 1" --serial 00106100000001
+run fptr10-emulator set shift.open true >/dev/null
+run fptr10-emulator set shift.number 1 >/dev/null
+run fptr10-emulator set shift.openedAt "$(date +%s)" >/dev/null
+run fptr10-emulator show | grep -E '"(ffd|state|number|1018|1048|1009)"' || true
+
+# Each host call: prints the tool's output and records "code text".
+declare -a summary=()
+host_call() {
+  local title=$1
+  shift
+  step "$title: vorna-cash $*"
+  local output code=0
+  output=$(run vorna-cash "$@" --answer no) || code=$?
+  printf '%s\n' "$output"
+  local result
+  result=$(printf '%s\n' "$output" | sed -n 's/^result: //p' | tail -n 1)
+  summary+=("$(printf '%-12s %s' "$title" "${result:-$code (no result line)}")")
+}
+
+host_call check-link check-link
+host_call info info
+tape_before=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+host_call send send --unc 4711 --sum 12345 --comis 1500 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+tape_after=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+host_call x-report x-report
+
+step "The register's tape of the receipt"
+if [ "$tape_after" -gt "$tape_before" ]; then
+  tail -c +"$((tape_before + 1))" fptr10-tape.txt | head -c "$((tape_after - tape_before))"
+else
+  echo "(nothing was printed)"
+fi
+
+step "The receipt in the register's journal"
+grep '"type":"receipt"' fptr10-journal.jsonl | tail -n 1 || echo "(no receipt)"
+
+step "Logs"
+find . -name '*.log' -newer vorna.cash.sender.ini | sort
+echo "--- the sender's operation log, the payment:"
+cat logs/*_vorna.cash.sender.log 2>/dev/null | iconv -f CP1251 -t UTF-8 | tr -d '\r' |
+  sed -n '/4711/,/^\[.*\] [0-9]* /p' | tr '\001\007' '^&' | head -n 20 || true
+
+step "Result codes"
+printf '%s\n' "${summary[@]}"
+cat <<'EOF'
+
+  0   success (empty text)
+  1   ККТ не подключена
+  2   Смена превысила 24 часа
+  3   Смена закрыта
+  5   Закончилась чековая лента
+  6   Открыт чек продажи – операция невозможна
+  7   Открыт чек возврата – операция невозможна
+  99  Другая ошибка - для уточнения смотрите логи
+  100 Передан некорректный параметр
+EOF
+echo
+echo "work folder: $work"
