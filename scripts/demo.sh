@@ -75,9 +75,22 @@ grep -q "^CashDriver = $driver" "$work/vorna.cash.sender.ini"
 echo "settings: vorna.cash.sender.ini (CashDriver = $driver), vorna.cash.atol10.ini"
 ls "$work"
 
+# Wine converts the command line with the charset of the glibc locale named
+# by LANG (ru_RU.UTF-8, see cmake/wine-run.sh); without that locale Russian
+# arguments lose their upper bits. A private copy in the build folder serves
+# when the system has none.
+if [ "$mode" = win32 ] && ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+  if [ ! -d "$build/locale/ru_RU.UTF-8" ]; then
+    mkdir -p "$build/locale"
+    localedef -i ru_RU -f UTF-8 "$build/locale/ru_RU.UTF-8" >/dev/null 2>&1 ||
+      echo "demo: no ru_RU.UTF-8 locale; Russian arguments may arrive damaged" >&2
+  fi
+  export LOCPATH="$build/locale"
+fi
+
 cd "$work"
 
-unset FPTR10_EMULATOR_DIR  # the register lives in the current folder
+unset FPTR10_EMULATOR_DIR # the register lives in the current folder
 
 # Runs a program of the work folder; never lets a window reach the screen.
 run() {
@@ -85,7 +98,8 @@ run() {
   shift
   if [ "$mode" = win32 ]; then
     env -u DISPLAY VORNA_WIN32_BUILD_DIR="$build" \
-      bash "$root/cmake/wine-run.sh" "$work/$program.exe" "$@" </dev/null
+      bash "$root/cmake/wine-run.sh" "$work/$program.exe" "$@" </dev/null \
+      2> >(grep -v '^X connection to' >&2)  # xvfb-run's farewell, no failure
   else
     "$work/$program" "$@" </dev/null
   fi
@@ -97,7 +111,7 @@ run fptr10-emulator init --ffd 1.2 --agent-sign 1 --inn 7707083893 --name "ОО�
 run fptr10-emulator set shift.open true >/dev/null
 run fptr10-emulator set shift.number 1 >/dev/null
 run fptr10-emulator set shift.openedAt "$(date +%s)" >/dev/null
-run fptr10-emulator show | grep -E '"(ffd|state|number|1018|1048|1009)"' || true
+run fptr10-emulator show | grep -E '"(1209|1018|1048|1009|1057|open|state)"' || true
 
 # Each host call: prints the tool's output and records "code text".
 declare -a summary=()
@@ -110,6 +124,10 @@ host_call() {
   printf '%s\n' "$output"
   local result
   result=$(printf '%s\n' "$output" | sed -n 's/^result: //p' | tail -n 1)
+  result=${result%$'\r'}
+  case "$result" in
+    "0" | "0 ") result="0 (success, empty text)" ;;
+  esac
   summary+=("$(printf '%-12s %s' "$title" "${result:-$code (no result line)}")")
 }
 
