@@ -37,6 +37,7 @@ bash "$root/scripts/bootstrap.sh"
 
 step "Building the $mode preset in $build"
 cd "$root"
+mkdir -p "$(dirname "$build")"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake --preset "$mode" -B "$build" >"$build.configure.log" 2>&1 ||
     { cat "$build.configure.log" >&2; exit 1; }
