@@ -7,8 +7,21 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   libboost-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
-  zip unzip
+  zip unzip locales
 )
+
+# Wine converts command-line arguments with the Unix locale: without a real
+# ru_RU.UTF-8 locale, Cyrillic arguments lose their high bits on the way to a
+# Windows program.
+ensure_russian_locale() {
+  if locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then return 0; fi
+  echo "bootstrap: generating the ru_RU.UTF-8 locale"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO sed -i 's/^# *ru_RU.UTF-8 UTF-8/ru_RU.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -16,7 +29,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_russian_locale
+  exit 0
+fi
 
 echo "bootstrap: installing ${missing[*]}"
 SUDO=""
@@ -27,4 +43,5 @@ fi
 $SUDO apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
   "${missing[@]}" >/dev/null
+ensure_russian_locale
 echo "bootstrap: done"
