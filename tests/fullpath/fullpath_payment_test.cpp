@@ -148,15 +148,19 @@ TEST(MissingDriver, GivesResult99AndNothingRegistered) {
     EXPECT_THAT(lines, ::testing::Contains("99 Другая ошибка - для уточнения смотрите логи\r"));
 }
 
-// The reports write the load failure to error.log; a payment must too, or
-// bank IT has nothing to go on.
-TEST(MissingDriver, PaymentWritesTheLoadFailureToTheErrorLog) {
+// A payment's failure text goes to error.log in the folder that was current
+// when the first error line was written (the host's working folder), not to
+// LogDirectory as the reports' lines do: bank IT must find it there.
+TEST(MissingDriver, PaymentWritesTheLoadFailureToTheErrorLogOfTheWorkingFolder) {
     FullPathHost path({"--ffd", "1.2"});
     path.host.writeSettings("vorna.cash.absent.dll");
     PaymentRun run = path.pay();
     EXPECT_EQ(run.result, 99) << run.output;
-    EXPECT_FALSE(path.host.logLines(path.host.errorLog()).empty())
-        << "sendCheque returned 99 for a missing driver library without an error.log line";
+    const std::vector<std::string> errors =
+        path.host.logLines(path.host.path(path.host.work(), "error.log"));
+    ASSERT_EQ(errors.size(), 1u) << "sendCheque returned 99 for a missing driver library";
+    EXPECT_FALSE(errors[0].empty());  // the system's text for the load failure
+    EXPECT_FALSE(path.host.exists(path.host.errorLog()));
 }
 
 }  // namespace
