@@ -93,6 +93,14 @@ private:
     // The agent sign from the settings or from the registration data; logs it
     // with the given prefix of the two sources.
     int agentSign(const char* fromSettings, const char* fromRegistration);
+    // The confirmation loop after closing: false when the register's answer
+    // could not be had and the person gave up asking.
+    bool confirmClosing();
+    // The result of a close the register did not confirm, from the receipt
+    // state it reports: registered, cancelled, or unknown (99, with a box).
+    int settleUnconfirmedClose();
+    // Logs the number of the last fiscal document.
+    void logDocumentNumber();
     // Converts a sum in roubles (text) to kopecks.
     static int kopecksOf(const std::string& sum);
 };

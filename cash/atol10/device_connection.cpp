@@ -84,6 +84,15 @@ int checkState(fptr10::Handle handle, fptr10::Module module) {
     return value;
 }
 
+int queryOpenReceipt(fptr10::Handle handle, fptr10::Module module, int& type) {
+    fptr10::libfptr_set_param_int(handle, module, kDataType, kReceiptStateData);
+    const int queried = fptr10::libfptr_query_data(handle, module);
+    if (queried < 0) return queried;
+    type = fptr10::libfptr_get_param_int(handle, module, kReceiptType);
+    writeLog("   atol10->CheckState_  = " + logText(type));
+    return queried;
+}
+
 }  // namespace atol10
 }  // namespace cash
 }  // namespace vorna

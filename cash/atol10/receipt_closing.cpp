@@ -2,6 +2,7 @@
 // cancelling; precheque ending with the partial cut; printing a line; the paper check.
 #include "cash/atol10/cash.h"
 #include "cash/atol10/config.h"
+#include "cash/atol10/device_connection.h"
 #include "cash/atol10/device_information.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
@@ -29,6 +30,12 @@ const int kDataType = 65587;
 const int kPaperPresent = 65594;
 const int kSaleReceipt = 1;
 const int kFirstFirmwareWithoutCut = 5;
+
+// Shown when neither the confirmation nor the receipt state can be read: the
+// payment may be fiscal, so a blind repeat could register it twice.
+const char kFateUnknown[] =
+    "Нет связи с ККТ: неизвестно, зарегистрирован ли чек.\n"
+    "Перед повтором оплаты проверьте последний документ ККТ.";
 
 }  // namespace
 
@@ -91,29 +98,58 @@ int Cash::CloseCheck(unsigned carryIn, int /*closeMode*/) {
     const int closed = fptr10::libfptr_close_receipt(handle_, module_);
     writeLog("   ==> " + logText(closed));
 
+    if (confirmClosing() &&
+        fptr10::libfptr_get_param_bool(handle_, module_, kDocumentClosed) == 1) {
+        logDocumentNumber();
+        if (closed != 0) {
+            // The register confirms the document: it is fiscal whatever closing reported.
+            writeLog("   close_receipt ==> " + logText(closed) +
+                     ", документ закрыт в ККТ - чек зарегистрирован");
+        }
+        return kSuccess;
+    }
+    return settleUnconfirmedClose();
+}
+
+bool Cash::confirmClosing() {
     while (fptr10::libfptr_check_document_closed(handle_, module_) < 0) {
         const std::string description = toNarrow(errorDescription(handle_, module_));
         writeLog("   getErrorDescription: " + description);
         const int answer = platform::messageBox(
             description, "Ошибка", platform::Buttons::cancelTryContinue, platform::Icon::question);
-        if (answer != platform::tryAgain && answer != platform::continueOn) break;
+        if (answer != platform::tryAgain && answer != platform::continueOn) return false;
     }
+    return true;
+}
 
-    if (fptr10::libfptr_get_param_bool(handle_, module_, kDocumentClosed) == 0) {
-        // The payment is not fiscal: the host must not take it as registered.
-        const int cancelled = CancelCheck();
-        return cancelled != 0 ? cancelled : kOtherError;
+int Cash::settleUnconfirmedClose() {
+    // Neither a failed confirmation nor a "not closed" answer proves that the
+    // receipt is not fiscal (the reply may be what was lost): the receipt still
+    // being open in the register does.
+    int openReceipt = 0;
+    const int queried = queryOpenReceipt(handle_, module_, openReceipt);
+    if (queried < 0) {
+        writeLog("   atol10->CloseCheck: состояние чека в ККТ неизвестно ==> " + logText(queried) +
+                 ", чек мог быть зарегистрирован");
+        platform::messageBox(kFateUnknown, "Ошибка!", platform::Buttons::ok, platform::Icon::error);
+        return kOtherError;
     }
+    if (openReceipt == 0) {
+        writeLog(
+            "   atol10->CloseCheck: чек в ККТ не открыт - документ закрыт, чек зарегистрирован");
+        logDocumentNumber();
+        return kSuccess;
+    }
+    // Still open, so not fiscal: the host must not take it as registered.
+    const int cancelled = CancelCheck();
+    return cancelled != 0 ? cancelled : kOtherError;
+}
+
+void Cash::logDocumentNumber() {
     fptr10::libfptr_set_param_int(handle_, module_, kFnDataType, kLastDocument);
     fptr10::libfptr_fn_query_data(handle_, module_);
     const int number = fptr10::libfptr_get_param_int(handle_, module_, kDocumentNumber);
     writeLog(">>> ФД № = " + logText(number));
-    if (closed != 0) {
-        // The register confirms the document: it is fiscal whatever closing reported.
-        writeLog("   close_receipt ==> " + logText(closed) +
-                 ", документ закрыт в ККТ - чек зарегистрирован");
-    }
-    return kSuccess;
 }
 
 int Cash::CancelCheck() {

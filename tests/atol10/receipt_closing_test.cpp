@@ -109,14 +109,79 @@ TEST_F(ReceiptClosing, UnconfirmedDocumentIsCancelledAndReportedAsFailure) {
     injectFaults({fault("unconfirmed", "libfptr_close_receipt", "before")});
     EXPECT_EQ(99, cash().CloseCheck(20000, 1));
     const Lines trace = takeTrace();
-    EXPECT_EQ(
-        Lines({"libfptr_get_param_bool(#h, 65644) = false", "libfptr_cancel_receipt(#h) = 0"}),
-        Lines(trace.end() - 2, trace.end()));
+    // The register says the sale receipt is still open: it is cancelled.
+    EXPECT_EQ(Lines({"libfptr_get_param_bool(#h, 65644) = false",
+                     "libfptr_set_param_int(#h, 65587, 15)", "libfptr_query_data(#h) = 0",
+                     "libfptr_get_param_int(#h, 65545) = 1", "libfptr_cancel_receipt(#h) = 0"}),
+              Lines(trace.end() - 5, trace.end()));
     const Lines log = takeLog();
-    EXPECT_EQ(Lines({"   atol10->CancelCheck [cancel_receipt] ==> ", "   ==> 0"}),
-              Lines(log.end() - 2, log.end()));
+    EXPECT_EQ(Lines({"   atol10->CheckState_  = 1", "   atol10->CancelCheck [cancel_receipt] ==> ",
+                     "   ==> 0"}),
+              Lines(log.end() - 3, log.end()));
     EXPECT_EQ(0, documents());
     EXPECT_TRUE(readState()["receipt"].is_null());
+}
+
+// The register made the receipt fiscal but answers "not closed": the receipt
+// is no longer open, so it is registered and must not be reported failed.
+TEST_F(ReceiptClosing, UnconfirmedDocumentTheRegisterClosedIsRegistered) {
+    openReceipt(1);
+    injectFaults({fault("unconfirmed", "libfptr_close_receipt", "after")});
+    EXPECT_EQ(0, cash().CloseCheck(20000, 1));
+    const Lines trace = takeTrace();
+    EXPECT_EQ(0, count(trace, "libfptr_cancel_receipt("));
+    EXPECT_EQ(1, count(trace, "libfptr_get_param_int(#h, 65545) = 0"));
+    const Lines log = takeLog();
+    EXPECT_EQ(1, count(log,
+                       "   atol10->CloseCheck: чек в ККТ не открыт - документ закрыт, чек "
+                       "зарегистрирован"));
+    EXPECT_EQ(1, count(log, ">>> ФД № = "));
+    EXPECT_EQ(1, documents());
+}
+
+// The confirmation itself fails and the operator gives up asking: the
+// receipt state decides, here closed, so the payment stands.
+TEST_F(ReceiptClosing, ConfirmationGivenUpIsSettledByTheReceiptState) {
+    openReceipt(1);
+    injectFaults({fault("error", "libfptr_check_document_closed", "before", -3891)});
+    answerBoxes({platform::cancel});
+    EXPECT_EQ(0, cash().CloseCheck(20000, 1));
+    EXPECT_EQ(1u, shownBoxes().size());
+    EXPECT_EQ(0, count(takeTrace(), "libfptr_cancel_receipt("));
+    EXPECT_EQ(1, documents());
+}
+
+TEST_F(ReceiptClosing, ConfirmationGivenUpWithTheReceiptStillOpenCancelsIt) {
+    openReceipt(1);
+    injectFaults({fault("error", "libfptr_close_receipt", "before", -3891),
+                  fault("error", "libfptr_check_document_closed", "before", -3891)});
+    answerBoxes({platform::cancel});
+    EXPECT_EQ(99, cash().CloseCheck(20000, 1));
+    EXPECT_EQ(1, count(takeTrace(), "libfptr_cancel_receipt(#h) = 0"));
+    EXPECT_EQ(0, documents());
+    EXPECT_TRUE(readState()["receipt"].is_null());
+}
+
+// The line goes down once the register has closed the receipt: nothing can be
+// asked or cancelled, so the person is told the payment may be fiscal.
+TEST_F(ReceiptClosing, LineDownAfterClosingLeavesTheReceiptAsItIsAndSaysSo) {
+    openReceipt(1);
+    injectFaults({fault("connection_lost", "libfptr_close_receipt", "after")});
+    answerBoxes({platform::cancel, platform::ok});
+    EXPECT_EQ(99, cash().CloseCheck(20000, 1));
+    ASSERT_EQ(2u, shownBoxes().size());
+    EXPECT_EQ(
+        "Нет связи с ККТ: неизвестно, зарегистрирован ли чек.\n"
+        "Перед повтором оплаты проверьте последний документ ККТ.",
+        shownBoxes()[1].text);
+    EXPECT_EQ("Ошибка!", shownBoxes()[1].caption);
+    EXPECT_EQ(platform::Buttons::ok, shownBoxes()[1].buttons);
+    EXPECT_EQ(platform::Icon::error, shownBoxes()[1].icon);
+    EXPECT_EQ(0, count(takeTrace(), "libfptr_cancel_receipt("));
+    EXPECT_EQ(1, count(takeLog(),
+                       "   atol10->CloseCheck: состояние чека в ККТ неизвестно ==> -11, "
+                       "чек мог быть зарегистрирован"));
+    EXPECT_EQ(1, documents());
 }
 
 TEST_F(ReceiptClosing, CarryInZeroIsSentAndTheUnpaidReceiptCancelled) {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tests/fullpath/register_folder.h"
+#include "tests/sender/sender_host.h"
 
 namespace vorna {
 namespace testing_support {
@@ -61,6 +62,11 @@ int printedResult(const std::string& output) {
     return result;
 }
 
+bool reportedInDoubt(const PaymentRun& run) {
+    return run.output.find(utf8("Нет связи с ККТ: неизвестно, зарегистрирован ли чек.")) !=
+           std::string::npos;
+}
+
 namespace {
 
 std::string totals(const std::vector<json>& receipts) {
@@ -93,6 +99,13 @@ std::string violationOf(const CaseOutcome& outcome, double expectedTotal) {
                    : "reported registered, journal not exactly one receipt of the sum: " +
                          journalDelta(faulted);
     }
+    if (reportedInDoubt(faulted) && !outcome.lineDown)
+        return "reported in doubt although the register could be asked: " + journalDelta(faulted);
+    if (registeredInDoubt(outcome)) {
+        if (oneReceiptOf(faulted, expectedTotal)) return std::string();
+        return "reported in doubt, journal not exactly one receipt of the sum: " +
+               journalDelta(faulted);
+    }
     if (!faulted.newReceipts.empty())
         return "reported failed but registered (a repeat would register it twice): " +
                journalDelta(faulted);
@@ -102,6 +115,11 @@ std::string violationOf(const CaseOutcome& outcome, double expectedTotal) {
                " and nothing registered, but the next payment without a fault: " +
                journalDelta(outcome.next);
     return std::string();
+}
+
+bool registeredInDoubt(const CaseOutcome& outcome) {
+    return outcome.lineDown && outcome.faulted.result != 0 && reportedInDoubt(outcome.faulted) &&
+           !outcome.faulted.newReceipts.empty();
 }
 
 }  // namespace testing_support

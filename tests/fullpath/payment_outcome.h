@@ -36,18 +36,29 @@ struct PaymentRun {
     std::vector<nlohmann::json> newReceipts;
 };
 
+// Whether the driver told the operator that the receipt's fate is unknown
+// (the register could not be asked whether it made the receipt fiscal).
+bool reportedInDoubt(const PaymentRun& run);
+
 // The result code from vorna-cash's "result: N text" line.
 int printedResult(const std::string& output);
 
 struct CaseOutcome {
+    // The fault took the line down for the rest of the payment: after the
+    // register's work nothing can tell the driver what became of the receipt.
+    bool lineDown = false;
     PaymentRun faulted;
     bool followedUp = false;  // a payment without a fault was run after a failed one
     PaymentRun next;
 };
 
 // What is wrong with the outcome, or empty when the payment was neither lost
-// nor registered twice. expectedTotal is the payment in roubles.
+// nor registered twice. expectedTotal is the payment in roubles. A payment
+// reported in doubt with the line down counts as kept when the journal holds
+// it at most once: the operator was told to look before repeating it.
 std::string violationOf(const CaseOutcome& outcome, double expectedTotal);
+// The outcome is such a payment in doubt that the register registered.
+bool registeredInDoubt(const CaseOutcome& outcome);
 
 }  // namespace testing_support
 }  // namespace vorna
