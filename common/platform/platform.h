@@ -29,6 +29,8 @@ std::string loaderErrorText();
 LibraryHandle moduleOfAddress(const void* address);
 // Full file name of a module; null means the host executable. Empty on failure.
 std::string moduleFileName(LibraryHandle module);
+// Number of modules (the executable and every library) loaded in the process; 0 on failure.
+int loadedModuleCount();
 
 // ---- files and directories ----------------------------------------------
 
@@ -36,6 +38,8 @@ std::string moduleFileName(LibraryHandle module);
 char pathSeparator();
 // The process's current directory; empty on failure.
 std::string currentDirectory();
+// Makes path the process's current directory; false on failure (lastError() tells why).
+bool setCurrentDirectory(const std::string& path);
 // True and the value when the environment variable exists.
 bool environmentVariable(const std::string& name, std::string& value);
 // Sets (or with an empty value removes) an environment variable of the process.
@@ -63,6 +67,11 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// ---- process figures --------------------------------------------------------
+
+// Bytes of this process's memory now resident in RAM (the working set on Windows); 0 on failure.
+std::uint64_t residentMemoryBytes();
 
 // ---- time, identity, errors ----------------------------------------------
 

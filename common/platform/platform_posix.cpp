@@ -85,6 +85,17 @@ bool isLibraryLoaded(const std::string& name) {
 
 std::string loaderErrorText() { return lastLoaderError; }
 
+int loadedModuleCount() {
+    int count = 0;
+    dl_iterate_phdr(
+        [](dl_phdr_info*, size_t, void* data) -> int {
+            ++*static_cast<int*>(data);
+            return 0;
+        },
+        &count);
+    return count;
+}
+
 LibraryHandle moduleOfAddress(const void* address) {
     Dl_info info;
     if (!dladdr(address, &info) || !info.dli_fname) return nullptr;
@@ -122,6 +133,8 @@ std::string currentDirectory() {
     if (!getcwd(buffer.data(), buffer.size())) return std::string();
     return buffer.data();
 }
+
+bool setCurrentDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
 
 bool environmentVariable(const std::string& name, std::string& value) {
     const char* v = std::getenv(name.c_str());
@@ -171,6 +184,24 @@ FileLock::~FileLock() {
 }
 
 bool FileLock::ok() const { return impl_->fd >= 0; }
+
+// ---- process figures --------------------------------------------------------
+
+std::uint64_t residentMemoryBytes() {
+    // statm: total program size, then resident pages.
+    std::FILE* statm = std::fopen("/proc/self/statm", "re");
+    if (!statm) return 0;
+    unsigned long long size = 0, resident = 0;
+    const bool read = std::fscanf(statm, "%llu %llu", &size, &resident) == 2;
+    const int saved = errno;
+    std::fclose(statm);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (!read || pageSize <= 0) {
+        errno = read ? saved : EIO;
+        return 0;
+    }
+    return static_cast<std::uint64_t>(resident) * static_cast<std::uint64_t>(pageSize);
+}
 
 // ---- time, identity, errors ----------------------------------------------
 

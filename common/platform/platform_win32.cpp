@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <shlwapi.h>
 #include <windows.h>
+// After windows.h; with _WIN32_WINNT 0x0601 its functions are the K32 ones of kernel32.
+#include <psapi.h>
 
 #include <cstring>
 #include <vector>
@@ -37,6 +39,17 @@ bool isLibraryLoaded(const std::string& name) {
 
 std::string loaderErrorText() { return errorText(GetLastError()); }
 
+int loadedModuleCount() {
+    std::vector<HMODULE> modules(256);
+    for (;;) {
+        DWORD needed = 0;
+        const DWORD size = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+        if (!EnumProcessModules(GetCurrentProcess(), modules.data(), size, &needed)) return 0;
+        if (needed <= size) return static_cast<int>(needed / sizeof(HMODULE));
+        modules.resize(needed / sizeof(HMODULE) + 16);
+    }
+}
+
 LibraryHandle moduleOfAddress(const void* address) {
     HMODULE module = nullptr;
     if (!GetModuleHandleExA(
@@ -68,6 +81,10 @@ std::string currentDirectory() {
     n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
     if (n == 0 || n >= buffer.size()) return std::string();
     return std::string(buffer.data(), n);
+}
+
+bool setCurrentDirectory(const std::string& path) {
+    return SetCurrentDirectoryA(path.c_str()) != 0;
 }
 
 bool environmentVariable(const std::string& name, std::string& value) {
@@ -127,6 +144,16 @@ FileLock::~FileLock() {
 }
 
 bool FileLock::ok() const { return impl_->file != INVALID_HANDLE_VALUE; }
+
+// ---- process figures --------------------------------------------------------
+
+std::uint64_t residentMemoryBytes() {
+    PROCESS_MEMORY_COUNTERS counters;
+    std::memset(&counters, 0, sizeof counters);
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return static_cast<std::uint64_t>(counters.WorkingSetSize);
+}
 
 // ---- time, identity, errors ----------------------------------------------
 

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace p = vorna::platform;
 
@@ -108,6 +110,42 @@ TEST(Process, EnvironmentVariablesAreSetReadAndRemoved) {
     EXPECT_EQ(v, "value 1");
     ASSERT_TRUE(p::setEnvironmentVariable("VORNA_PLATFORM_TEST", ""));
     EXPECT_FALSE(p::environmentVariable("VORNA_PLATFORM_TEST", v));
+}
+
+TEST(Process, SetCurrentDirectoryChangesWhereRelativeNamesResolve) {
+    const std::string before = p::currentDirectory();
+    const std::string dir = join(tempDir(), "vorna-platform-cwd");
+    p::createDirectory(dir);
+    ASSERT_TRUE(p::setCurrentDirectory(dir));
+    std::ofstream("vorna-platform-cwd.txt") << "here";
+    EXPECT_TRUE(std::ifstream(join(dir, "vorna-platform-cwd.txt")).good());
+    std::remove("vorna-platform-cwd.txt");
+    ASSERT_TRUE(p::setCurrentDirectory(before));
+    EXPECT_EQ(p::currentDirectory(), before);
+    EXPECT_FALSE(p::setCurrentDirectory(join(dir, "no-such-folder")));
+    EXPECT_NE(p::lastError(), 0u);
+}
+
+TEST(Process, ResidentMemoryGrowsWithTouchedMemory) {
+    const std::uint64_t before = p::residentMemoryBytes();
+    EXPECT_GT(before, 0u);
+    // 64 MiB written page by page must become resident.
+    std::vector<char> block(64u << 20);
+    for (std::size_t i = 0; i < block.size(); i += 4096) block[i] = static_cast<char>(i);
+    EXPECT_GT(p::residentMemoryBytes(), before + (32u << 20));
+    EXPECT_NE(block[4096], 1);
+}
+
+TEST(Process, LoadedModuleCountSeesALibraryComeAndGo) {
+    const int before = p::loadedModuleCount();
+    EXPECT_GT(before, 1);  // the program and at least its runtime
+    // A library of the system that this program does not link (it may bring more with it).
+    const std::string name = p::pathSeparator() == '\\' ? "winmm.dll" : "libz.so.1";
+    p::LibraryHandle library = p::loadLibrary(name);
+    if (!library) GTEST_SKIP() << name << ": " << p::loaderErrorText();
+    EXPECT_GT(p::loadedModuleCount(), before);
+    ASSERT_TRUE(p::freeLibrary(library));
+    EXPECT_EQ(p::loadedModuleCount(), before);
 }
 
 TEST(Process, LoadingAMissingLibraryFailsWithAText) {
