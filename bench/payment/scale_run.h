@@ -1,0 +1,23 @@
+// Many consecutive payments in one host process: whether the time per payment,
+// the resident memory and the loaded modules stay where they started.
+#pragma once
+
+#include <string>
+
+#include "bench/payment/host_installation.h"
+
+namespace vorna {
+namespace bench {
+
+// Registers "Payments/<count>/<log mode>": one run of count payments in a
+// fresh installation, with the time per payment of each tenth of the run and
+// the resident memory and module count at its start, middle and end as counters.
+void registerScaleRun(int payments, LogMode mode);
+
+// The run is cut into this many blocks of equal size ...
+constexpr int kScaleBlocks = 10;
+// ... and the time per payment of block 1..kScaleBlocks is this counter.
+std::string blockCounterName(int block);
+
+}  // namespace bench
+}  // namespace vorna
