@@ -1,0 +1,445 @@
+// Register conditions along the whole road (vorna-cash, the sender library,
+// the ATOL driver, the emulated register): the FFD version deciding where the
+// agent tags go, an expired shift closed by the driver, a receipt left open by
+// a failed payment, the settings file of a host code read by both libraries,
+// and a register library that is missing or cannot be loaded. Each case checks
+// the result the host gets, the register's journal and the lines of the
+// sender's operation log and the driver's day log that tell what happened.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "common/platform/platform.h"
+#include "emulator/state_store.h"
+#include "emulator/tool/tool_commands.h"
+#include "tests/fullpath/fullpath_host.h"
+
+namespace vorna {
+namespace testing_support {
+namespace {
+
+using nlohmann::json;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr double kTotal = 123.45;
+
+// The receipt details the sender hands to the driver for the agent tags.
+const char kAgentSettings[] =
+    "OperatorName=ООО Переводы\n"
+    "OperatorInn=7700000001\n"
+    "OperatorAddress=Москва, ул. Тверская, 2\n"
+    "OperatorPhone=+74950000001\n"
+    "AgentPhone=+74950000002\n"
+    "OperatorOper=Перевод денежных средств\n"
+    "SupplierPhone=+74950000003\n"
+    "SupplierName=ООО Поставщик\n"
+    "SupplierInn=7700000002\n";
+
+// The driver's own settings file beside it, with its day log in the host's
+// log folder and these further lines.
+void writeDriverSettings(const FullPathHost& path, const std::string& more = "") {
+    path.host.writeFile("vorna.cash.atol10.ini",
+                        "UseLog=Y\nLogPath=" + path.host.logs() + "\n" + more);
+}
+
+// The lines of the driver's day logs (<LogPath>/Quorvale/mirel_<date>.log),
+// each without its time stamp and level.
+std::vector<std::string> driverLogLines(const FullPathHost& path) {
+    const std::string folder = path.host.path(path.host.logs(), "Quorvale");
+    std::vector<std::string> files;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("mirel", 0) == 0) files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());  // day by day, should midnight pass
+    std::vector<std::string> lines;
+    for (const std::string& file : files)
+        for (std::string line : path.host.logLines(file)) {
+            // "[WRN]    atol10->..." after the time stamp
+            if (line.rfind("[WRN] ", 0) == 0) line.erase(0, 6);
+            lines.push_back(line);
+        }
+    return lines;
+}
+
+std::vector<std::string> operationLogLines(const FullPathHost& path) {
+    return path.host.logLines(path.host.operationLog());
+}
+
+// Every journal entry, oldest first.
+std::vector<json> journal(const FullPathHost& path) {
+    std::vector<json> entries;
+    std::istringstream lines(
+        path.host.fileText(path.host.path(path.host.work(), emulator::kJournalFileName)));
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty()) entries.push_back(json::parse(line));
+    return entries;
+}
+
+std::vector<std::string> journalTypes(const FullPathHost& path) {
+    std::vector<std::string> types;
+    for (const json& entry : journal(path)) types.push_back(entry.value("type", ""));
+    return types;
+}
+
+json registerState(const FullPathHost& path) {
+    return json::parse(
+        path.host.fileText(path.host.path(path.host.work(), emulator::kStateFileName)));
+}
+
+// A command of the emulator tool on the host's register.
+void registerTool(const FullPathHost& path, const std::vector<std::string>& arguments) {
+    std::vector<std::string> full = {"--dir", path.host.work()};
+    full.insert(full.end(), arguments.begin(), arguments.end());
+    std::ostringstream out, err;
+    ASSERT_EQ(emulator::tool::runCommand(full, out, err), 0) << err.str();
+}
+
+std::vector<std::string> traceFunctions(const FullPathHost& path) {
+    std::vector<std::string> functions;
+    for (const std::string& line : path.registerFolder.traceLines())
+        functions.push_back(calledFunction(line));
+    return functions;
+}
+
+// The last line that is not empty (the result line of the last call).
+std::string lastLine(const std::vector<std::string>& lines) {
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        if (!line->empty()) return *line;
+    return std::string();
+}
+
+bool hasLineContaining(const std::vector<std::string>& lines, const std::string& part) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(part) != std::string::npos;
+    });
+}
+
+// ---------------------------------------------------------------------------
+// FFD 1.05 carries the agent sign (1057) and the transfer operator's details
+// on the receipt; FFD 1.2 has no receipt-level agent tags, the position
+// carries them (1222, 1223, 1224, 1226).
+
+TEST(AgentTags, Ffd105RegisterGetsThemOnTheReceipt) {
+    FullPathHost path({"--ffd", "1.05", "--agent-sign", "1"}, kAgentSettings);
+    writeDriverSettings(path);
+    PaymentRun run = path.pay({}, {"yes"});
+    EXPECT_EQ(run.result, 0) << run.output;
+    EXPECT_THAT(run.output, HasSubstr("result: 0 \n"));
+    ASSERT_EQ(run.newReceipts.size(), 1u);
+    const json& receipt = run.newReceipts[0];
+    EXPECT_DOUBLE_EQ(receipt.value("total", 0.0), kTotal);
+    EXPECT_EQ(receipt.value("1057", 0), 1);
+    EXPECT_EQ(receipt.value("1026", ""), utf8("ООО Переводы"));
+    EXPECT_EQ(receipt.value("1016", ""), "7700000001");
+    EXPECT_EQ(receipt.value("1005", ""), utf8("Москва, ул. Тверская, 2"));
+    EXPECT_EQ(receipt.value("1075", ""), "+74950000001");
+    EXPECT_EQ(receipt.value("1073", ""), "+74950000002");
+    EXPECT_EQ(receipt.value("1044", ""), utf8("Перевод денежных средств"));
+    EXPECT_EQ(receipt.value("1171", ""), "+74950000003");
+
+    const std::vector<std::string> log = driverLogLines(path);
+    EXPECT_THAT(log, Contains("ФФД: 105"));
+    EXPECT_THAT(
+        log,
+        Contains("   atol10->Tag1057 (Признак агента был взят из 'Регистрационных данных') 1"));
+    EXPECT_THAT(log, Contains("   atol10-> set_param_int 1057 = 1"));
+    EXPECT_THAT(log, Contains("   atol10->AttrValue = ООО Переводы"));
+    EXPECT_THAT(operationLogLines(path), Contains("0 \r"));
+}
+
+TEST(AgentTags, Ffd12RegisterGetsThemOnThePosition) {
+    FullPathHost path({"--ffd", "1.2", "--agent-sign", "1"}, kAgentSettings);
+    writeDriverSettings(path);
+    PaymentRun run = path.pay({}, {"yes"});
+    EXPECT_EQ(run.result, 0) << run.output;
+    EXPECT_THAT(run.output, HasSubstr("result: 0 \n"));
+    ASSERT_EQ(run.newReceipts.size(), 1u);
+    const json& receipt = run.newReceipts[0];
+    for (const char* tag : {"1057", "1026", "1016", "1005", "1075", "1073", "1044", "1171"})
+        EXPECT_FALSE(receipt.contains(tag)) << "receipt-level tag " << tag << ": " << receipt;
+    ASSERT_EQ(receipt["positions"].size(), 1u);
+    const json& position = receipt["positions"][0];
+    EXPECT_EQ(position.value("agentSign", 0), 1);
+    EXPECT_EQ(position.value("measure", -1), 0);
+    const json agentData = position.value("agentData", json::object());
+    EXPECT_EQ(agentData.value("1026", ""), utf8("ООО Переводы"));
+    EXPECT_EQ(agentData.value("1016", ""), "7700000001");
+    EXPECT_EQ(agentData.value("1005", ""), utf8("Москва, ул. Тверская, 2"));
+    EXPECT_EQ(agentData.value("1075", ""), "+74950000001");
+    EXPECT_EQ(agentData.value("1073", ""), "+74950000002");
+    EXPECT_EQ(agentData.value("1044", ""), utf8("Перевод денежных средств"));
+    const json supplierData = position.value("supplierData", json::object());
+    EXPECT_EQ(supplierData.value("1171", ""), "+74950000003");
+    EXPECT_EQ(supplierData.value("1225", ""), utf8("ООО Поставщик"));
+    EXPECT_EQ(position.value("supplierInn", ""), "7700000002");
+
+    const std::vector<std::string> log = driverLogLines(path);
+    EXPECT_THAT(log, Contains("ФФД: 120"));
+    EXPECT_THAT(log, Contains("Tag 1222 = 1"));
+    EXPECT_FALSE(hasLineContaining(log, "set_param_int 1057"));
+    EXPECT_FALSE(hasLineContaining(log, "atol10->AttrValue"));
+    EXPECT_THAT(operationLogLines(path), Contains("0 \r"));
+}
+
+// ---------------------------------------------------------------------------
+// A shift open for more than 24 hours.
+
+TEST(ExpiredShift, IsClosedByTheDriverWithAutoShiftAndThePaymentGoesToANewShift) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path, "AutoShift=Y\n");
+    // The closed shift is opened without asking: "no" would refuse it.
+    PaymentRun first = path.pay({}, {"no"});
+    ASSERT_EQ(first.result, 0) << first.output;
+    ASSERT_EQ(first.newReceipts.size(), 1u);
+    EXPECT_EQ(first.newReceipts[0].value("shift", 0), 1);
+    registerTool(path, {"clock", "+25h"});
+    ASSERT_EQ(registerState(path)["shift"].value("number", 0), 1);
+
+    PaymentRun run = path.pay({}, {"no"});
+    EXPECT_EQ(run.result, 0) << run.output;
+    EXPECT_THAT(run.output, HasSubstr("result: 0 \n"));
+    EXPECT_THAT(run.output, Not(HasSubstr(utf8("Смена превысила 24 часа"))));
+    EXPECT_THAT(run.output, Not(HasSubstr(utf8("Открыть смену?"))));
+    EXPECT_THAT(journalTypes(path),
+                ElementsAre("open_shift", "receipt", "z_report", "open_shift", "receipt"));
+    const std::vector<json> entries = journal(path);
+    EXPECT_EQ(entries[2].value("shift", 0), 1);
+    EXPECT_EQ(entries[2].value("receipts", 0), 1);
+    EXPECT_EQ(entries[3].value("shift", 0), 2);
+    ASSERT_EQ(run.newReceipts.size(), 1u);
+    EXPECT_EQ(run.newReceipts[0].value("shift", 0), 2);
+    EXPECT_DOUBLE_EQ(run.newReceipts[0].value("total", 0.0), kTotal);
+
+    const std::vector<std::string> log = driverLogLines(path);
+    EXPECT_THAT(log, Contains("   Необходимо выполнить Z-отчет (закрыть смену)"));
+    EXPECT_THAT(log, Contains("   [AutoShift = YES] - попытка выполнить Z-отчет (закрыть смену)"));
+    EXPECT_THAT(log, Contains("   => Смена закрыта"));
+    EXPECT_THAT(log, Contains("   Да - [AutoShift = Y] - попытка выполнить open_shift"));
+    const std::vector<std::string> operations = operationLogLines(path);
+    EXPECT_EQ(std::count(operations.begin(), operations.end(), "0 \r"), 2);
+    EXPECT_EQ(lastLine(operations), "0 \r");
+}
+
+TEST(ExpiredShift, WithoutAutoShiftARefusedZReportLeavesResult2AndNoReceipt) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path);
+    ASSERT_EQ(path.pay({}, {"yes"}).result, 0);
+    registerTool(path, {"clock", "+25h"});
+
+    PaymentRun run = path.pay({}, {"no"});
+    EXPECT_EQ(run.result, 2) << run.output;
+    EXPECT_THAT(run.output, HasSubstr(utf8("result: 2 Смена превысила 24 часа")));
+    EXPECT_THAT(run.output, HasSubstr(utf8("Выполнить Z-отчет (закрыть смену)?")));
+    EXPECT_TRUE(run.newReceipts.empty());
+    EXPECT_THAT(journalTypes(path), ElementsAre("open_shift", "receipt"));
+    EXPECT_EQ(registerState(path)["shift"].value("number", 0), 1);
+    EXPECT_THAT(operationLogLines(path), Contains("2 Смена превысила 24 часа\r"));
+}
+
+// ---------------------------------------------------------------------------
+// A receipt left open in the register by a payment that failed half-way.
+
+TEST(LeftOpenReceipt, IsCancelledBeforeTheNextPaymentWhichRegistersOneReceipt) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path);
+    ASSERT_EQ(path.pay({}, {"yes"}).result, 0);
+    // The line goes down once the position is registered.
+    path.registerFolder.addFault({{"kind", "connection_lost"},
+                                  {"function", "libfptr_registration"},
+                                  {"timing", "after"},
+                                  {"count", 1}});
+    PaymentRun failed = path.pay();
+    EXPECT_EQ(failed.result, 1) << failed.output;
+    EXPECT_THAT(failed.output, HasSubstr(utf8("result: 1 ККТ не подключена")));
+    EXPECT_TRUE(failed.newReceipts.empty());
+    const json left = registerState(path)["receipt"];
+    ASSERT_TRUE(left.is_object()) << "no receipt left open: " << registerState(path);
+    EXPECT_EQ(left.value("type", 0), 1);
+    ASSERT_EQ(left["positions"].size(), 1u);
+    EXPECT_DOUBLE_EQ(left["positions"][0].value("sum", 0.0), kTotal);
+
+    // The line is back.
+    path.registerFolder.clearFaults();
+    const std::size_t logBefore = driverLogLines(path).size();
+    path.host.writeFile(emulator::kTraceFileName, "");  // the next payment's calls only
+    PaymentRun next = path.pay();
+    EXPECT_EQ(next.result, 0) << next.output;
+    ASSERT_EQ(next.newReceipts.size(), 1u);
+    ASSERT_EQ(next.newReceipts[0]["positions"].size(), 1u);
+    EXPECT_DOUBLE_EQ(next.newReceipts[0].value("total", 0.0), kTotal);
+    EXPECT_TRUE(registerState(path)["receipt"].is_null());
+    EXPECT_THAT(journalTypes(path), ElementsAre("open_shift", "receipt", "receipt"));
+
+    const std::vector<std::string> calls = traceFunctions(path);
+    const auto cancel = std::find(calls.begin(), calls.end(), "libfptr_cancel_receipt");
+    const auto open = std::find(calls.begin(), calls.end(), "libfptr_open_receipt");
+    ASSERT_NE(cancel, calls.end());
+    EXPECT_LT(cancel, open);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "libfptr_cancel_receipt"), 1);
+    EXPECT_THAT(path.host.fileText(path.host.path(path.host.work(), emulator::kTapeFileName)),
+                HasSubstr(utf8("ЧЕК АННУЛИРОВАН")));
+
+    std::vector<std::string> log = driverLogLines(path);
+    log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(logBefore));
+    EXPECT_THAT(log, Contains("   atol10->CheckState_  = 1"));
+    EXPECT_THAT(log, Contains("   atol10->CancelCheck [cancel_receipt] ==> "));
+    const std::vector<std::string> operations = operationLogLines(path);
+    EXPECT_THAT(operations, Contains("1 ККТ не подключена\r"));
+    EXPECT_EQ(lastLine(operations), "0 \r");
+}
+
+// ---------------------------------------------------------------------------
+// IBS_CODE=NN: vorna.cash.sender.NN.ini is read by the sender and handed to
+// the driver, so the keys of both libraries in it take effect.
+
+TEST(CodeSettingsFile, SetsTheSendersCashierAndTheDriversKeys) {
+    FullPathHost path({"--ffd", "1.05"}, "Cashier=Иванова\n");
+    writeDriverSettings(path);
+    path.host.writeFile("vorna.cash.sender.77.ini", "Cashier=Петрова\nAutoShift=Y\nTag1057=2\n");
+
+    // Without the code the driver asks before it opens the shift.
+    PaymentRun plain = path.pay({}, {"no"});
+    EXPECT_EQ(plain.result, 3) << plain.output;
+    EXPECT_THAT(plain.output, HasSubstr(utf8("Открыть смену?")));
+    EXPECT_TRUE(plain.newReceipts.empty());
+
+    PaymentRun coded = path.pay({"IBS_CODE=77"}, {"no"});
+    EXPECT_EQ(coded.result, 0) << coded.output;
+    EXPECT_THAT(coded.output, HasSubstr("result: 0 \n"));
+    EXPECT_THAT(coded.output, Not(HasSubstr(utf8("Открыть смену?"))));
+    EXPECT_THAT(journalTypes(path), ElementsAre("open_shift", "receipt"));
+    ASSERT_EQ(coded.newReceipts.size(), 1u);
+    const json& receipt = coded.newReceipts[0];
+    EXPECT_EQ(receipt.value("1021", ""), utf8("Петрова"));  // the sender's key
+    EXPECT_EQ(receipt.value("1057", 0), 2);                 // the driver's key
+    EXPECT_DOUBLE_EQ(receipt.value("total", 0.0), kTotal);
+
+    const std::vector<std::string> log = driverLogLines(path);
+    EXPECT_THAT(log, Contains("   ***** Чтение из vorna.cash.sender.77.ini *****"));
+    EXPECT_THAT(log, Contains("   AutoShift = Y"));
+    EXPECT_THAT(log, Contains("   Tag1057 = 2"));
+    EXPECT_THAT(log, Contains("   Да - [AutoShift = Y] - попытка выполнить open_shift"));
+    EXPECT_THAT(log, Contains("   atol10->Tag1057 (Признак агента был взят из ini) 2"));
+    EXPECT_THAT(log, Contains("   cashier_    ==> Петрова"));
+    EXPECT_THAT(log, Contains("Получен параметр: CASHIER_NAME = Петрова"));
+    EXPECT_THAT(log, Not(Contains("Получен параметр: CASHIER_NAME = Иванова")));
+
+    const std::vector<std::string> operations = operationLogLines(path);
+    EXPECT_TRUE(hasLineContaining(operations, "IBS_CODE=77;"))
+        << ::testing::PrintToString(operations);
+    EXPECT_THAT(operations, Contains("3 Смена закрыта\r"));
+    EXPECT_EQ(lastLine(operations), "0 \r");
+}
+
+// ---------------------------------------------------------------------------
+// The shift a payment opens: its opening document names the cashier of the
+// settings, as the payment's receipt does. The shift is opened (IsSessionOpen)
+// before the receipt attributes reach the driver (SetParameters), so the
+// operator login before open_shift still has no cashier: this case fails and
+// runs as a known violation of its own (see CMakeLists.txt).
+
+TEST(ShiftOpenedByAPayment, NamesTheCashierOfTheSettings) {
+    FullPathHost path({"--ffd", "1.2"}, "Cashier=Иванова\nCashierInn=500100732259\n");
+    writeDriverSettings(path);
+    PaymentRun run = path.pay({}, {"yes"});
+    ASSERT_EQ(run.result, 0) << run.output;
+    ASSERT_EQ(run.newReceipts.size(), 1u);
+    EXPECT_EQ(run.newReceipts[0].value("1021", ""), utf8("Иванова"));
+    EXPECT_EQ(run.newReceipts[0].value("1203", ""), "500100732259");
+    const std::vector<json> entries = journal(path);
+    ASSERT_FALSE(entries.empty());
+    ASSERT_EQ(entries[0].value("type", ""), "open_shift");
+    EXPECT_EQ(entries[0]["operator"].value("name", ""), utf8("Иванова")) << entries[0];
+    EXPECT_EQ(entries[0]["operator"].value("inn", ""), "500100732259") << entries[0];
+    const std::vector<std::string> log = driverLogLines(path);
+    const auto login =
+        std::find(log.begin(), log.end(), "   atol10->IsSessionOpen [operator_login] ==> ");
+    ASSERT_NE(login, log.end());
+    ASSERT_LT(login + 1, log.end());
+    EXPECT_EQ(login[1], "   cashier_    ==> Иванова");
+}
+
+// ---------------------------------------------------------------------------
+// The register library fptr10 beside the driver.
+
+// PATH without the build's binaries folder for the life of the guard, so a
+// Windows host process finds the register library only beside the driver;
+// the runtime libraries the host needs are put beside it instead.
+class BinariesOffPath {
+public:
+    explicit BinariesOffPath(const FullPathHost& path) {
+        had_ = platform::environmentVariable("PATH", saved_);
+        const std::string bin = path.host.binDirectory();
+        std::string kept, entry;
+        std::istringstream entries(saved_);
+        while (std::getline(entries, entry, ';'))
+            if (!sameFolder(entry, bin)) kept += (kept.empty() ? "" : ";") + entry;
+        if (platform::pathSeparator() == '\\') platform::setEnvironmentVariable("PATH", kept);
+        for (const char* runtime : {"libgcc_s_dw2-1.dll", "libstdc++-6.dll", "libwinpthread-1.dll"})
+            if (path.host.exists(path.host.path(bin, runtime)))
+                std::filesystem::copy_file(path.host.path(bin, runtime),
+                                           path.host.path(path.host.work(), runtime));
+    }
+    ~BinariesOffPath() {
+        if (platform::pathSeparator() == '\\')
+            platform::setEnvironmentVariable("PATH", had_ ? saved_ : "");
+    }
+    BinariesOffPath(const BinariesOffPath&) = delete;
+    BinariesOffPath& operator=(const BinariesOffPath&) = delete;
+
+private:
+    static bool sameFolder(std::string a, std::string b) {
+        for (std::string* s : {&a, &b}) {
+            while (!s->empty() && (s->back() == '\\' || s->back() == '/')) s->pop_back();
+            for (char& c : *s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return a == b;
+    }
+    bool had_ = false;
+    std::string saved_;
+};
+
+void expectNotConnectedAndNothingRegistered(FullPathHost& path, const PaymentRun& run) {
+    EXPECT_EQ(run.result, 1) << run.output;
+    EXPECT_THAT(run.output, HasSubstr(utf8("result: 1 ККТ не подключена")));
+    EXPECT_TRUE(run.newReceipts.empty());
+    EXPECT_TRUE(journal(path).empty());
+    EXPECT_TRUE(path.registerFolder.traceLines().empty());
+    EXPECT_EQ(registerState(path)["shift"].value("open", true), false);
+    const std::vector<std::string> log = driverLogLines(path);
+    EXPECT_THAT(log, Contains(std::string("   LoadLibrary => ") + VORNA_REGISTER_LIBRARY));
+    EXPECT_TRUE(hasLineContaining(log, "   LoadLibrary Error  = "))
+        << ::testing::PrintToString(log);
+    EXPECT_THAT(log, Contains("   atol10->hModule=NULL"));
+    EXPECT_THAT(operationLogLines(path), Contains("1 ККТ не подключена\r"));
+}
+
+TEST(RegisterLibrary, MissingGivesResult1AndNothingRegistered) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path);
+    BinariesOffPath offPath(path);
+    std::filesystem::remove(path.host.path(path.host.work(), VORNA_REGISTER_LIBRARY));
+    PaymentRun run = path.pay({}, {"yes"});
+    expectNotConnectedAndNothingRegistered(path, run);
+}
+
+TEST(RegisterLibrary, NotLoadableGivesResult1AndNothingRegistered) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path);
+    BinariesOffPath offPath(path);
+    path.host.writeFile(VORNA_REGISTER_LIBRARY, "not a library\n");
+    PaymentRun run = path.pay({}, {"yes"});
+    expectNotConnectedAndNothingRegistered(path, run);
+}
+
+}  // namespace
+}  // namespace testing_support
+}  // namespace vorna
