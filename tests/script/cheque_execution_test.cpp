@@ -38,8 +38,16 @@ void complete(Checks& checks) {
     checks.setParameters(kParameters);
 }
 
-// The calls of a run before its cheques.
+// The calls of a run before its cheques: the first cheque's attributes go
+// to the device ahead of the shift check.
 void expectDeviceReady(MockCash& cash) {
+    EXPECT_CALL(cash, CheckKKT()).WillOnce(Return(0));
+    EXPECT_CALL(cash, SetParameters(_)).WillOnce(Return(0));
+    EXPECT_CALL(cash, IsSessionOpen()).WillOnce(Return(1));
+}
+
+// The same for printouts (separate mode), which open no shift document.
+void expectPrintoutsReady(MockCash& cash) {
     EXPECT_CALL(cash, CheckKKT()).WillOnce(Return(0));
     EXPECT_CALL(cash, IsSessionOpen()).WillOnce(Return(1));
 }
@@ -159,9 +167,23 @@ TEST(NormalMode, ClosedShiftGivesThreeAndNothingElse) {
         StrictMock<MockCash> cash;
         InSequence order;
         EXPECT_CALL(cash, CheckKKT()).WillOnce(Return(0));
+        EXPECT_CALL(cash, SetParameters(_)).WillOnce(Return(0));
         EXPECT_CALL(cash, IsSessionOpen()).WillOnce(Return(session));
         EXPECT_EQ(checks.Execute(cash), 3) << session;
     }
+}
+
+// The cashier of a shift that IsSessionOpen opens comes from the first
+// cheque's attributes, which the device has before it is asked.
+TEST(NormalMode, FirstChequesAttributesReachTheDeviceBeforeTheShift) {
+    Checks checks(paymentScript("4711", "123.45"));
+    complete(checks);
+    StrictMock<MockCash> cash;
+    InSequence order;
+    EXPECT_CALL(cash, CheckKKT()).WillOnce(Return(0));
+    EXPECT_CALL(cash, SetParameters(kParameters)).WillOnce(Return(0));
+    EXPECT_CALL(cash, IsSessionOpen()).WillOnce(Return(0));
+    EXPECT_EQ(checks.Execute(cash), 3);
 }
 
 TEST(NormalMode, DeviceNotReadyPassesItsCode) {
@@ -488,6 +510,7 @@ TEST(Failures, OuterHandler) {
     {
         StrictMock<MockCash> cash;
         EXPECT_CALL(cash, CheckKKT()).WillOnce(Return(0));
+        EXPECT_CALL(cash, SetParameters(_)).WillOnce(Return(0));
         EXPECT_CALL(cash, IsSessionOpen()).WillOnce(Throw(42));
         EXPECT_EQ(checks.Execute(cash), 99);
         EXPECT_EQ(boxes.count(), 1u);  // no box for a foreign exception
@@ -503,7 +526,7 @@ TEST(SeparateMode, TwoChequesWithoutReceipts) {
     StrictMock<MockCash> cash;
     {
         InSequence order;
-        expectDeviceReady(cash);
+        expectPrintoutsReady(cash);
         EXPECT_CALL(cash, GetMaxCashStringLength()).WillOnce(Return(40));
         EXPECT_CALL(cash, Print("first")).WillOnce(Return(0));
         EXPECT_CALL(cash, RegisterSale("", 100u, 1000, 0, 0)).WillOnce(Return(99));
@@ -528,7 +551,7 @@ TEST(SeparateMode, ExceptionGivesNinetyNineWithABox) {
     Checks checks("\x01SEPARATE=YES\x01PRINTDOCLIST=\x07&2 ~srv 1 1");
     StrictMock<MockCash> cash;
     InSequence order;
-    expectDeviceReady(cash);
+    expectPrintoutsReady(cash);
     EXPECT_CALL(cash, GetMaxCashStringLength()).WillOnce(Return(40));
     EXPECT_CALL(cash, RegisterSale(_, _, _, _, _)).WillOnce(Throw(std::runtime_error("x")));
     EXPECT_EQ(checks.Execute(cash), 99);

@@ -88,17 +88,17 @@ TEST_F(SendCheque, WorkedExampleRegistersTheReceipt) {
                                           "~pay 1 123.45\n"));
     EXPECT_THAT(operationLog(), HasSubstr("] 0 \r\n"));
 
+    const std::string kAttributes =
+        "SetParameters({BANK_COMISS=\"1500\", CASHIER_NAME=\"Иванова\", "
+        "IS_CASHLESSCHEQUE=\"0\", IS_ECHEQUE=\"0\", IS_PRECHEQUE=\"0\", "
+        "OPERATOR_NAME=\"ООО Оператор\", PU_INN=\"7700000000\", SERVICE_NAME=\"Услуга\"})";
     EXPECT_THAT(
         host.takeCalls(),
-        ElementsAre("CreateObject()", "CheckKKT()", "IsSessionOpen()", "SetTaxType(6)",
-                    "SetPaymentType(0)",
-                    "SetParameters({BANK_COMISS=\"1500\", CASHIER_NAME=\"Иванова\", "
-                    "IS_CASHLESSCHEQUE=\"0\", IS_ECHEQUE=\"0\", IS_PRECHEQUE=\"0\", "
-                    "OPERATOR_NAME=\"ООО Оператор\", PU_INN=\"7700000000\", "
-                    "SERVICE_NAME=\"Услуга\"})",
-                    "CheckState()", "NewCheck(1)", "GetMaxCashStringLength()",
-                    "Print(\"Номер перевода: 4711\")", "RegisterSale(\"\", 12345, 1000, 0, 0)",
-                    "CloseCheck(12345, 1)", "EndOperation()", "Finish()", "DestroyObject(object)"));
+        ElementsAre("CreateObject()", "CheckKKT()", kAttributes, "IsSessionOpen()", "SetTaxType(6)",
+                    "SetPaymentType(0)", kAttributes, "CheckState()", "NewCheck(1)",
+                    "GetMaxCashStringLength()", "Print(\"Номер перевода: 4711\")",
+                    "RegisterSale(\"\", 12345, 1000, 0, 0)", "CloseCheck(12345, 1)",
+                    "EndOperation()", "Finish()", "DestroyObject(object)"));
 }
 
 TEST_F(SendCheque, AmountsBecomeRoublesWithTwoDecimals) {

@@ -21,6 +21,10 @@ int Checks::Execute(cash::ICash& cash) {
         stepTrace("A. Проверка связи с ККТ и состояния сессии (смены).");
         const int r = cash.CheckKKT();
         if (r != 0) return r;
+        // A shift opened on the way is a fiscal document of its own and must
+        // name the cashier: the driver learns the cashier from the attributes.
+        if (!separate_ && !empty())
+            cash.SetParameters(std::map<std::string, std::string>(front().parameters()));
         if (cash.IsSessionOpen() != 1) return cash::kShiftClosed;
         return separate_ ? executeSeparate(cash) : executeNormal(cash);
     } catch (const std::exception& e) {
