@@ -52,6 +52,22 @@ std::vector<std::string> lines(const std::string& path) {
     return found;
 }
 
+// What installations change in the process, as it was before the first one.
+struct ProcessAtStart {
+    std::string directory, profile;
+    bool hadProfile = false;
+};
+
+const ProcessAtStart& processAtStart() {
+    static const ProcessAtStart start = [] {
+        ProcessAtStart now;
+        now.directory = platform::currentDirectory();
+        now.hadProfile = platform::environmentVariable("USERPROFILE", now.profile);
+        return now;
+    }();
+    return start;
+}
+
 const char* senderUseLog(LogMode mode) { return mode == LogMode::off ? "N" : "Y"; }
 
 const char* driverUseLog(LogMode mode) {
@@ -89,8 +105,8 @@ const char* logModeName(LogMode mode) {
     }
 }
 
-HostInstallation::HostInstallation(LogMode mode)
-    : previousDirectory_(platform::currentDirectory()) {
+HostInstallation::HostInstallation(LogMode mode) {
+    processAtStart();
     root_ = (fs::temp_directory_path() / uniqueName()).string();
     work_ = join(root_, "work");
     logs_ = join(root_, "logs");
@@ -100,22 +116,32 @@ HostInstallation::HostInstallation(LogMode mode)
     // The driver also reads %USERPROFILE%\Windows: one of our own keeps the
     // user's real settings out.
     fs::create_directories(join(profile_, "Windows"));
-    hadProfile_ = platform::environmentVariable("USERPROFILE", savedProfile_);
-    install(mode);
-    enter();
-    setUpRegister();
-    const std::string sender = inWork(std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX);
-    sender_ = platform::loadLibrary(sender);
-    if (!sender_)
-        throw std::runtime_error("cannot load " + sender + ": " + platform::loaderErrorText());
-    sendCheque_ = exported<SendChequeFunction>(sender_, "sendCheque");
-    checkKkt_ = exported<CheckKktFunction>(sender_, "checkKKT");
+    try {
+        install(mode);
+        enter();
+        setUpRegister();
+        const std::string sender = inWork(std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX);
+        sender_ = platform::loadLibrary(sender);
+        if (!sender_)
+            throw std::runtime_error("cannot load " + sender + ": " + platform::loaderErrorText());
+        sendCheque_ = exported<SendChequeFunction>(sender_, "sendCheque");
+        checkKkt_ = exported<CheckKktFunction>(sender_, "checkKKT");
+    } catch (...) {
+        leave();
+        throw;
+    }
 }
 
-HostInstallation::~HostInstallation() {
+HostInstallation::~HostInstallation() { leave(); }
+
+void HostInstallation::leave() {
     if (sender_) platform::freeLibrary(sender_);
-    platform::setCurrentDirectory(previousDirectory_);
-    platform::setEnvironmentVariable("USERPROFILE", hadProfile_ ? savedProfile_ : "");
+    sender_ = nullptr;
+    // Back where the program started (Windows removes no folder that is the
+    // current one), with the environment it had.
+    const ProcessAtStart& start = processAtStart();
+    platform::setCurrentDirectory(start.directory);
+    platform::setEnvironmentVariable("USERPROFILE", start.hadProfile ? start.profile : "");
     platform::setEnvironmentVariable("FPTR10_EMULATOR_DIR", "");
     std::error_code ignored;
     fs::remove_all(root_, ignored);

@@ -46,12 +46,13 @@ public:
 
 private:
     void install(LogMode mode) const;
+    // Unloads the sender, puts the directory and environment back and removes the folder.
+    void leave();
     void setUpRegister() const;
     void runEmulatorTool(const std::vector<std::string>& arguments) const;
     std::string inWork(const std::string& fileName) const;
 
-    std::string root_, work_, logs_, profile_, previousDirectory_, savedProfile_;
-    bool hadProfile_ = false;
+    std::string root_, work_, logs_, profile_;
     platform::LibraryHandle sender_ = nullptr;
     SendChequeFunction sendCheque_ = nullptr;
     CheckKktFunction checkKkt_ = nullptr;
