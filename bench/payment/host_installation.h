@@ -32,7 +32,7 @@ public:
     void enter() const;
 
     // The worked example: transfer 4711 of 123.45 with 15.00 commission,
-    // printed. The result code; the text in resultText when given.
+    // printed. The result code; a failure's text in resultText when given.
     int sendPayment(std::string* resultText = nullptr) const;
     // checkKKT; the result code.
     int checkKkt() const;

@@ -76,20 +76,30 @@ bool connectDevice(fptr10::Handle handle, fptr10::Module module) {
     return opened;
 }
 
-int checkState(fptr10::Handle handle, fptr10::Module module) {
+namespace {
+
+int askReceiptState(fptr10::Handle handle, fptr10::Module module) {
     fptr10::libfptr_set_param_int(handle, module, kDataType, kReceiptStateData);
-    fptr10::libfptr_query_data(handle, module);
+    return fptr10::libfptr_query_data(handle, module);
+}
+
+int readOpenReceiptType(fptr10::Handle handle, fptr10::Module module) {
     const int value = fptr10::libfptr_get_param_int(handle, module, kReceiptType);
     writeLog("   atol10->CheckState_  = " + logText(value));
     return value;
 }
 
+}  // namespace
+
+int checkState(fptr10::Handle handle, fptr10::Module module) {
+    askReceiptState(handle, module);
+    return readOpenReceiptType(handle, module);
+}
+
 int queryOpenReceipt(fptr10::Handle handle, fptr10::Module module, int& type) {
-    fptr10::libfptr_set_param_int(handle, module, kDataType, kReceiptStateData);
-    const int queried = fptr10::libfptr_query_data(handle, module);
+    const int queried = askReceiptState(handle, module);
     if (queried < 0) return queried;
-    type = fptr10::libfptr_get_param_int(handle, module, kReceiptType);
-    writeLog("   atol10->CheckState_  = " + logText(type));
+    type = readOpenReceiptType(handle, module);
     return queried;
 }
 
