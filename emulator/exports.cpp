@@ -6,10 +6,11 @@
 #include <functional>
 #include <string>
 
+#include "cash/atol10/fptr10/fptr10_api.h"
+
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
 #include "emulator/faults.h"
-#include "emulator/fptr10_api.h"
 #include "emulator/instance.h"
 #include "emulator/register_machine.h"
 #include "emulator/state_store.h"
@@ -203,19 +204,13 @@ int libfptr_create(libfptr_handle* handle) {
     return instance ? (result == error::stateDamaged ? 0 : result) : error::invalidParameter;
 }
 
-void libfptr_destroy(libfptr_handle handle) {
-    Instance* instance = findInstance(handle);
-    libfptr_handle* holder = nullptr;
-    if (!instance && handle) {
-        // Also accept the address of the caller's handle variable.
-        holder = static_cast<libfptr_handle*>(handle);
-        instance = findInstance(*holder);
-    }
-    runCall(instance, "libfptr_destroy", CallKind::access, handleArg(instance), false,
+void libfptr_destroy(libfptr_handle* holder) {
+    Instance* instance = holder ? findInstance(*holder) : nullptr;
+    runCall(instance, "libfptr_destroy", CallKind::access, "&" + handleArg(instance), false,
             [](CallContext&) { return 0; });
     if (instance) {
         destroyInstance(instance);
-        if (holder) *holder = nullptr;
+        *holder = nullptr;
     }
 }
 
@@ -232,9 +227,9 @@ int libfptr_is_opened(libfptr_handle handle) {
                    [&](CallContext& c) { return instance ? c.machine->isOpened() : 0; });
 }
 
-void libfptr_set_param_int(libfptr_handle handle, int paramId, int value) {
-    setParam(handle, "libfptr_set_param_int", paramId, ParamValue::ofInt(value),
-             std::to_string(value));
+void libfptr_set_param_int(libfptr_handle handle, int paramId, unsigned int value) {
+    setParam(handle, "libfptr_set_param_int", paramId, ParamValue::ofInt(static_cast<int>(value)),
+             std::to_string(static_cast<int>(value)));
 }
 
 void libfptr_set_param_str(libfptr_handle handle, int paramId, const wchar_t* value) {
@@ -260,15 +255,16 @@ void libfptr_set_param_bytearray(libfptr_handle handle, int paramId, const unsig
              hexBytes(value, size));
 }
 
-int libfptr_get_param_int(libfptr_handle handle, int paramId) {
+unsigned int libfptr_get_param_int(libfptr_handle handle, int paramId) {
     Instance* instance = findInstance(handle);
-    return runCall(instance, "libfptr_get_param_int", CallKind::access,
-                   handleArg(instance) + ", " + std::to_string(paramId), true, [&](CallContext& c) {
-                       const ParamValue* v = result(instance, paramId);
-                       int value = v ? static_cast<int>(v->asInt()) : 0;
-                       c.result = std::to_string(value) + (v ? "" : " (not set)");
-                       return value;
-                   });
+    return static_cast<unsigned int>(
+        runCall(instance, "libfptr_get_param_int", CallKind::access,
+                handleArg(instance) + ", " + std::to_string(paramId), true, [&](CallContext& c) {
+                    const ParamValue* v = result(instance, paramId);
+                    int value = v ? static_cast<int>(v->asInt()) : 0;
+                    c.result = std::to_string(value) + (v ? "" : " (not set)");
+                    return value;
+                }));
 }
 
 int libfptr_get_param_bool(libfptr_handle handle, int paramId) {
@@ -404,6 +400,16 @@ int libfptr_apply_single_settings(libfptr_handle h) {
 int libfptr_get_settings(libfptr_handle handle, wchar_t* buffer, int size) {
     return textCall(handle, "libfptr_get_settings", 0, false, buffer, size,
                     [](CallContext& c, bool&) { return c.machine->settingsText(); });
+}
+
+int libfptr_error_code(libfptr_handle handle) {
+    Instance* instance = findInstance(handle);
+    return runCall(instance, "libfptr_error_code", CallKind::access, handleArg(instance), true,
+                   [&](CallContext& c) {
+                       const int code = instance ? instance->lastError : error::invalidHandle;
+                       c.result = std::to_string(code);
+                       return code;
+                   });
 }
 
 int libfptr_error_description(libfptr_handle handle, wchar_t* buffer, int size) {

@@ -5,8 +5,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "cash/atol10/fptr10/fptr10_api.h"
 #include "common/platform/platform.h"
-#include "emulator/fptr10_api.h"
 
 namespace vorna {
 namespace bench {
@@ -16,8 +16,8 @@ namespace {
 // The parameter lists of the library's functions, as the replay calls them.
 enum class Shape {
     create,            // int (handle*)
-    destroy,           // void (handle)
-    operation,         // int (handle)
+    destroy,           // void (handle*)
+    operation,         // int (handle), as libfptr_open
     setInt,            // void (handle, id, int)
     setText,           // void (handle, id, wchar_t*)
     setBool,           // void (handle, id, int)
@@ -204,11 +204,12 @@ int RegisterReplay::replay() {
                 break;
             }
             case Shape::destroy:
-                reinterpret_cast<libfptr_destroy_fn>(call.function)(handle);
-                if (call.instance >= 0) handles[static_cast<std::size_t>(call.instance)] = nullptr;
+                if (call.instance >= 0)
+                    reinterpret_cast<libfptr_destroy_fn>(call.function)(
+                        &handles[static_cast<std::size_t>(call.instance)]);
                 break;
             case Shape::operation: {
-                const int result = reinterpret_cast<libfptr_handle_fn>(call.function)(handle);
+                const int result = reinterpret_cast<libfptr_open_fn>(call.function)(handle);
                 if (call.checked && result != call.expected) ++differing;
                 break;
             }

@@ -71,7 +71,7 @@ TEST_F(Binding, LoadingLogsTheLibraryAndTheCreatedInstance) {
         Lines({"", "LOAD LIBRARY.--------------------------------------------------------",
                std::string("   LoadLibrary => ") + fptr10::libraryName(), "   LoadLibrary OK"}),
         takeLog());
-    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(#h)"}),
+    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(&#h)"}),
               takeTrace());
 }
 

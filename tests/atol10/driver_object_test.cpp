@@ -166,7 +166,7 @@ TEST_F(DriverObjects, CreateWithIniReadsTheNamedFile) {
     ASSERT_EQ(7u, log.size());
     EXPECT_EQ(Lines({"   ***** Чтение из code.ini *****", "   TaxTypeNumber = 6", "   *****"}),
               Lines(log.begin() + 4, log.end()));
-    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(#h)"}),
+    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(&#h)"}),
               takeTrace());
 }
 
@@ -175,7 +175,7 @@ TEST_F(DriverObjects, CreateWithIniThatThrowsDestroysTheObjectFirst) {
     std::filesystem::create_directories(profileDir);
     writeFile(joinPath(profileDir, "code.ini"), "Tag1057=x\n");
     EXPECT_THROW(cash::createDriverObjectWithIni("code.ini"), boost::bad_lexical_cast);
-    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(#h)"}),
+    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(&#h)"}),
               takeTrace());
 }
 

@@ -139,7 +139,7 @@ TEST_F(DriverLibrary, PaymentRegistersOneReceipt) {
     const Lines calls = trace();
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(0u, calls.front().find("libfptr_create(&#"));
-    EXPECT_EQ(0u, calls.back().find("libfptr_destroy(#"));
+    EXPECT_EQ(0u, calls.back().find("libfptr_destroy(&#"));
     const Lines log = driverLog();
     EXPECT_TRUE(has(log, "   AutoShift = Y"));
     EXPECT_TRUE(has(log, "   LoadLibrary OK"));
@@ -178,7 +178,7 @@ TEST_F(DriverLibrary, NamedSettingsThatThrowLeaveNoObjectBehind) {
     const Lines calls = trace();
     ASSERT_EQ(3u, calls.size());
     EXPECT_EQ(0u, calls[1].find("libfptr_close(#"));
-    EXPECT_EQ(0u, calls[2].find("libfptr_destroy(#"));
+    EXPECT_EQ(0u, calls[2].find("libfptr_destroy(&#"));
     EXPECT_TRUE(has(driverLog(), "   ***** Чтение из code.ini *****"));
 }
 

@@ -13,8 +13,8 @@
 #include <cstring>
 #include <string>
 
+#include "cash/atol10/fptr10/fptr10_api.h"
 #include "common/platform/platform.h"
-#include "emulator/fptr10_api.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
             setDouble(h, 65613, price);
             if (cashIncome(h) != 0) ++failures;
             close(h);
-            destroy(h);
+            destroy(&h);
             continue;
         }
         if (!isOpened(h)) ++failures;
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
         fnQuery(h);
         std::printf("document %d\n", getInt(h, 65598));
         close(h);
-        destroy(h);
+        destroy(&h);
     }
     return failures == 0 ? 0 : 1;
 }

@@ -24,7 +24,7 @@ std::string readFile(const std::string& path) {
 
 Device::Device() { EXPECT_EQ(0, lib().libfptr_create(&handle_)); }
 
-Device::~Device() { lib().libfptr_destroy(handle_); }
+Device::~Device() { lib().libfptr_destroy(&handle_); }
 
 void Device::setInt(int id, int value) { lib().libfptr_set_param_int(handle_, id, value); }
 void Device::setBool(int id, bool value) {

@@ -23,10 +23,10 @@ std::string binFile(const std::string& name) {
 Fptr10Library::Fptr10Library() {
     module = platform::loadLibrary(binFile(EMULATOR_LIBRARY_FILE));
     if (!module) throw std::runtime_error("cannot load " + binFile(EMULATOR_LIBRARY_FILE));
-#define VORNA_FPTR10_FUNCTION(name)                                          \
+#define VORNA_FPTR10_FUNCTION(result, name, parameters)                      \
     name = reinterpret_cast<name##_fn>(platform::findSymbol(module, #name)); \
     if (!name) throw std::runtime_error("missing export " #name);
-#include "tests/emulator/fptr10_functions.inc"
+    LIBFPTR_FUNCTIONS(VORNA_FPTR10_FUNCTION)
 #undef VORNA_FPTR10_FUNCTION
 }
 

@@ -4,16 +4,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "cash/atol10/fptr10/fptr10_api.h"
 #include "common/platform/platform.h"
-#include "emulator/fptr10_api.h"
 
 namespace vorna {
 namespace emulator_test {
 
 struct Fptr10Library {
     platform::LibraryHandle module = nullptr;
-#define VORNA_FPTR10_FUNCTION(name) name##_fn name = nullptr;
-#include "tests/emulator/fptr10_functions.inc"
+#define VORNA_FPTR10_FUNCTION(result, name, parameters) name##_fn name = nullptr;
+    LIBFPTR_FUNCTIONS(VORNA_FPTR10_FUNCTION)
 #undef VORNA_FPTR10_FUNCTION
 
     // Loads the library from the directory of the test binaries.

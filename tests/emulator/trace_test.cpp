@@ -46,7 +46,7 @@ TEST_F(TraceTest, EveryCallIsOneLineWithArgumentsAndResult) {
               lines[9]);
     EXPECT_EQ("libfptr_set_single_setting(" + h + ", \"Port\", \"0\")", lines[10]);
     EXPECT_EQ("libfptr_get_param_str(" + h + ", 65604, 8) = 1 \"\" (not set)", lines[11]);
-    EXPECT_EQ("libfptr_destroy(" + h + ")", lines.back());
+    EXPECT_EQ("libfptr_destroy(&" + h + ")", lines.back());
 }
 
 TEST_F(TraceTest, InjectedExceptionsAreTraced) {

@@ -1,6 +1,7 @@
 #include "cash/atol10/fptr10/binding.h"
 
 #include "cash/atol10/config.h"
+#include "cash/atol10/fptr10/fptr10_api.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
 
@@ -10,25 +11,6 @@ namespace atol10 {
 namespace fptr10 {
 
 namespace {
-
-// The library's own function types (plain C, default calling convention).
-extern "C" {
-typedef int (*CreateFn)(Handle*);
-typedef void (*DestroyFn)(Handle);
-typedef int (*HandleFn)(Handle);
-typedef void (*SetIntFn)(Handle, int, int);
-typedef void (*SetStrFn)(Handle, int, const wchar_t*);
-typedef void (*SetDoubleFn)(Handle, int, double);
-typedef void (*SetBytesFn)(Handle, int, const unsigned char*, int);
-typedef int (*GetIntFn)(Handle, int);
-typedef double (*GetDoubleFn)(Handle, int);
-typedef int (*GetStrFn)(Handle, int, wchar_t*, int);
-typedef int (*GetBytesFn)(Handle, int, unsigned char*, int);
-typedef void (*GetDateTimeFn)(Handle, int, int*, int*, int*, int*, int*, int*);
-typedef int (*TextFn)(Handle, wchar_t*, int);
-typedef void (*SetSettingFn)(Handle, const wchar_t*, const wchar_t*);
-typedef const char* (*VersionFn)();
-}
 
 const int kTagValueParam = 65624;
 const int kDateTimeParam = 65590;
@@ -73,19 +55,20 @@ void callWithoutResult(Module module, const char* name, const char* errorLine, A
 
 int callHandle(Handle handle, Module module, const char* name, const char* resultLine,
                const char* errorLine) {
-    return callWithResult<HandleFn>(module, name, -1, resultLine, errorLine, handle);
+    return callWithResult<libfptr_open_fn>(module, name, -1, resultLine, errorLine, handle);
 }
 
 }  // namespace
 
 int libfptr_create(Handle* handle, Module module) {
-    return callWithResult<CreateFn>(module, "libfptr_create", -1, "   libfptr_create result = ",
-                                    "   libfptr_create GetLastError  = ", handle);
+    return callWithResult<libfptr_create_fn>(
+        module, "libfptr_create", -1,
+        "   libfptr_create result = ", "   libfptr_create GetLastError  = ", handle);
 }
 
-void libfptr_destroy(Handle handle, Module module) {
-    callWithoutResult<DestroyFn>(module, "libfptr_destroy",
-                                 "   libfptr_destroy GetLastError  = ", handle);
+void libfptr_destroy(Handle* handle, Module module) {
+    callWithoutResult<libfptr_destroy_fn>(module, "libfptr_destroy",
+                                          "   libfptr_destroy GetLastError  = ", handle);
 }
 
 int libfptr_open(Handle handle, Module module) {
@@ -104,72 +87,75 @@ int libfptr_is_opened(Handle handle, Module module) {
 }
 
 void libfptr_set_param_int(Handle handle, Module module, int paramId, int value) {
-    callWithoutResult<SetIntFn>(module, "libfptr_set_param_int",
-                                "   libfptr_set_param_int GetLastError  = ", handle, paramId,
-                                value);
+    callWithoutResult<libfptr_set_param_int_fn>(module, "libfptr_set_param_int",
+                                                "   libfptr_set_param_int GetLastError  = ", handle,
+                                                paramId, static_cast<unsigned int>(value));
 }
 
 void libfptr_set_param_str(Handle handle, Module module, int paramId, const std::wstring& value) {
-    callWithoutResult<SetStrFn>(module, "libfptr_set_param_str",
-                                "   libfptr_set_param_str GetLastError = ", handle, paramId,
-                                value.c_str());
+    callWithoutResult<libfptr_set_param_str_fn>(module, "libfptr_set_param_str",
+                                                "   libfptr_set_param_str GetLastError = ", handle,
+                                                paramId, value.c_str());
 }
 
 void libfptr_set_param_bool(Handle handle, Module module, int paramId, int value) {
-    callWithoutResult<SetIntFn>(module, "libfptr_set_param_bool",
-                                "   libfptr_set_param_bool GetLastError = ", handle, paramId,
-                                value);
+    callWithoutResult<libfptr_set_param_bool_fn>(
+        module, "libfptr_set_param_bool", "   libfptr_set_param_bool GetLastError = ", handle,
+        paramId, value);
 }
 
 void libfptr_set_param_double(Handle handle, Module module, int paramId, double value) {
-    callWithoutResult<SetDoubleFn>(module, "libfptr_set_param_double",
-                                   "   libfptr_set_param_double GetLastError = ", handle, paramId,
-                                   value);
+    callWithoutResult<libfptr_set_param_double_fn>(
+        module, "libfptr_set_param_double", "   libfptr_set_param_double GetLastError = ", handle,
+        paramId, value);
 }
 
 void libfptr_set_param_bytearray(Handle handle, Module module, int paramId,
                                  const unsigned char* value, int size) {
-    callWithoutResult<SetBytesFn>(module, "libfptr_set_param_bytearray",
-                                  "   libfptr_set_param_bytearray GetLastError  = ", handle,
-                                  paramId, value, size);
+    callWithoutResult<libfptr_set_param_bytearray_fn>(
+        module, "libfptr_set_param_bytearray",
+        "   libfptr_set_param_bytearray GetLastError  = ", handle, paramId, value, size);
 }
 
 int libfptr_get_param_int(Handle handle, Module module, int paramId) {
-    return callWithResult<GetIntFn>(module, "libfptr_get_param_int", -1,
-                                    "   libfptr_get_param_int result = ",
-                                    "   libfptr_get_param_int GetLastError  = ", handle, paramId);
+    return callWithResult<libfptr_get_param_int_fn>(
+        module, "libfptr_get_param_int", -1,
+        "   libfptr_get_param_int result = ", "   libfptr_get_param_int GetLastError  = ", handle,
+        paramId);
 }
 
 int libfptr_get_param_bool(Handle handle, Module module, int paramId) {
-    return callWithResult<GetIntFn>(module, "libfptr_get_param_bool", -1,
-                                    "   libfptr_get_param_bool result = ",
-                                    "   libfptr_get_param_bool GetLastError  = ", handle, paramId);
+    return callWithResult<libfptr_get_param_bool_fn>(
+        module, "libfptr_get_param_bool", -1,
+        "   libfptr_get_param_bool result = ", "   libfptr_get_param_bool GetLastError  = ", handle,
+        paramId);
 }
 
 double libfptr_get_param_double(Handle handle, Module module, int paramId) {
-    return callWithResult<GetDoubleFn>(
+    return callWithResult<libfptr_get_param_double_fn>(
         module, "libfptr_get_param_double", -1.0, "   libfptr_get_param_double result = ",
         "   libfptr_get_param_double GetLastError = ", handle, paramId);
 }
 
 int libfptr_get_param_str(Handle handle, Module module, int paramId, wchar_t* buffer, int size) {
-    return callWithResult<GetStrFn>(
+    return callWithResult<libfptr_get_param_str_fn>(
         module, "libfptr_get_param_str", -1,
         "   libfptr_get_param_str result = ", "   libfptr_get_param_str GetLastError  = ", handle,
         paramId, buffer, size);
 }
 
 int libfptr_get_param_bytearray(Handle handle, Module module, unsigned char* buffer, int size) {
-    return callWithResult<GetBytesFn>(
+    return callWithResult<libfptr_get_param_bytearray_fn>(
         module, "libfptr_get_param_bytearray", -1, "   libfptr_get_param_bytearray result = ",
         "   libfptr_get_param_bytearray GetLastError  = ", handle, kTagValueParam, buffer, size);
 }
 
 void libfptr_get_param_datetime(Handle handle, Module module, int* year, int* month, int* day,
                                 int* hour, int* minute, int* second) {
-    callWithoutResult<GetDateTimeFn>(module, "libfptr_get_param_datetime",
-                                     "   libfptr_get_param_datetime GetLastError  = ", handle,
-                                     kDateTimeParam, year, month, day, hour, minute, second);
+    callWithoutResult<libfptr_get_param_datetime_fn>(
+        module, "libfptr_get_param_datetime",
+        "   libfptr_get_param_datetime GetLastError  = ", handle, kDateTimeParam, year, month, day,
+        hour, minute, second);
 }
 
 int libfptr_query_data(Handle handle, Module module) {
@@ -267,22 +253,23 @@ int libfptr_end_nonfiscal_document(Handle handle, Module module) {
 }
 
 int libfptr_get_settings(Handle handle, Module module, wchar_t* buffer, int size) {
-    return callWithResult<TextFn>(module, "libfptr_get_settings", -1,
-                                  "   libfptr_get_settings result = ",
-                                  "   libfptr_get_settings GetLastError  = ", handle, buffer, size);
+    return callWithResult<libfptr_get_settings_fn>(
+        module, "libfptr_get_settings", -1,
+        "   libfptr_get_settings result = ", "   libfptr_get_settings GetLastError  = ", handle,
+        buffer, size);
 }
 
 int libfptr_error_description(Handle handle, Module module, wchar_t* buffer, int size) {
-    return callWithResult<TextFn>(
+    return callWithResult<libfptr_error_description_fn>(
         module, "libfptr_error_description", -1, "   libfptr_error_description result = ",
         "   libfptr_error_description GetLastError  = ", handle, buffer, size);
 }
 
 int libfptr_set_single_setting(Handle handle, Module module, const std::wstring& key,
                                const std::wstring& value) {
-    callWithoutResult<SetSettingFn>(module, "libfptr_set_single_setting",
-                                    "   libfptr_set_single_setting GetLastError  = ", handle,
-                                    key.c_str(), value.c_str());
+    callWithoutResult<libfptr_set_single_setting_fn>(
+        module, "libfptr_set_single_setting",
+        "   libfptr_set_single_setting GetLastError  = ", handle, key.c_str(), value.c_str());
     return 0;
 }
 
@@ -295,7 +282,8 @@ int libfptr_apply_single_settings(Handle handle, Module module) {
 std::string libfptr_get_version_string(Module module) {
     std::string result;
     try {
-        if (VersionFn function = resolve<VersionFn>(module, "libfptr_get_version_string")) {
+        if (libfptr_get_version_string_fn function =
+                resolve<libfptr_get_version_string_fn>(module, "libfptr_get_version_string")) {
             const char* text = function();
             if (text != nullptr) result = text;
         }

@@ -17,7 +17,8 @@ using Handle = void*;
 using Module = platform::LibraryHandle;
 
 int libfptr_create(Handle* handle, Module module);
-void libfptr_destroy(Handle handle, Module module);
+// Destroys the instance and clears the handle variable.
+void libfptr_destroy(Handle* handle, Module module);
 int libfptr_open(Handle handle, Module module);
 int libfptr_close(Handle handle, Module module);
 int libfptr_is_opened(Handle handle, Module module);

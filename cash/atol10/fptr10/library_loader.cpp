@@ -22,9 +22,9 @@ void loadLibrary(Handle& handle, Module& module) {
     }
 }
 
-void releaseLibrary(Handle handle, Module module) {
+void releaseLibrary(Handle& handle, Module module) {
     libfptr_close(handle, module);
-    libfptr_destroy(handle, module);
+    libfptr_destroy(&handle, module);
 }
 
 }  // namespace fptr10

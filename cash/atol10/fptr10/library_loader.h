@@ -15,8 +15,9 @@ const char* libraryName();
 // module is null when loading failed; no exception is raised.
 void loadLibrary(Handle& handle, Module& module);
 
-// Closes the connection and destroys the instance; the module stays loaded.
-void releaseLibrary(Handle handle, Module module);
+// Closes the connection and destroys the instance (the handle becomes null);
+// the module stays loaded.
+void releaseLibrary(Handle& handle, Module module);
 
 }  // namespace fptr10
 }  // namespace atol10
