@@ -61,7 +61,10 @@ Config::Config()
     installDriverLogSettings();
 }
 
-void installDriverLogSettings() { setDriverLogSettingsSource(&driverLogSettings); }
+void installDriverLogSettings() {
+    setDriverLogSettingsSource(&driverLogSettings);
+    setIniNoticeWriter(&writeLogIndented);
+}
 
 Config::~Config() = default;
 
