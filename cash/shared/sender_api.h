@@ -18,14 +18,16 @@ namespace cash {
 using ParameterPair = ::VornaParameterPair;
 
 // The host's result codes are the library's.
-static_assert(VORNA_RESULT_SUCCESS == kSuccess && VORNA_RESULT_NOT_CONNECTED == kNotConnected &&
-                  VORNA_RESULT_SHIFT_EXPIRED == kShiftExpired &&
-                  VORNA_RESULT_SHIFT_CLOSED == kShiftClosed &&
-                  VORNA_RESULT_PAPER_OUT == kPaperOut &&
-                  VORNA_RESULT_SALE_RECEIPT_OPEN == kSaleReceiptOpen &&
-                  VORNA_RESULT_RETURN_RECEIPT_OPEN == kReturnReceiptOpen &&
-                  VORNA_RESULT_OTHER_ERROR == kOtherError &&
-                  VORNA_RESULT_INVALID_PARAMETER == kInvalidPayment,
+constexpr bool sameCode(int host, ResultCode library) { return host == static_cast<int>(library); }
+static_assert(sameCode(VORNA_RESULT_SUCCESS, kSuccess) &&
+                  sameCode(VORNA_RESULT_NOT_CONNECTED, kNotConnected) &&
+                  sameCode(VORNA_RESULT_SHIFT_EXPIRED, kShiftExpired) &&
+                  sameCode(VORNA_RESULT_SHIFT_CLOSED, kShiftClosed) &&
+                  sameCode(VORNA_RESULT_PAPER_OUT, kPaperOut) &&
+                  sameCode(VORNA_RESULT_SALE_RECEIPT_OPEN, kSaleReceiptOpen) &&
+                  sameCode(VORNA_RESULT_RETURN_RECEIPT_OPEN, kReturnReceiptOpen) &&
+                  sameCode(VORNA_RESULT_OTHER_ERROR, kOtherError) &&
+                  sameCode(VORNA_RESULT_INVALID_PARAMETER, kInvalidPayment),
               "the C header's result codes differ from ResultCode");
 
 }  // namespace cash
