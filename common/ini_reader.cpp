@@ -92,7 +92,8 @@ bool readIniPairsFromFile(const std::string& path, const std::string& delimiters
     std::istringstream converted(platform::utf8ToCp1251(utf8));
     readIniPairs(converted, delimiters, pair);
     if (noticeWriter)
-        noticeWriter("Файл настроек " + path + " в кодировке UTF-8, значения переведены в Windows-1251");
+        noticeWriter("Файл настроек " + path +
+                     " в кодировке UTF-8, значения переведены в Windows-1251");
     return true;
 }
 

@@ -6,8 +6,8 @@ namespace {
 constexpr std::size_t kMaxSettingsFileNameLength = 128;
 
 bool isCodeCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
 }
 }  // namespace
 

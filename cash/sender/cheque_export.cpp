@@ -91,7 +91,8 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
     const FrameState frame = prepareLogging();
 
     try {
-        std::string parameterLine = "UNC=" + escapedForLog(unc) + ";SUMMA=" + std::to_string(summa) +
+        std::string parameterLine = "UNC=" + escapedForLog(unc) +
+                                    ";SUMMA=" + std::to_string(summa) +
                                     ";COMIS=" + std::to_string(comis) + ";";
         if (pairs.count <= 0) parameterLine += "ДЛИНА МАССИВА ПАРАМЕТРОВ НЕ ОПРЕДЕЛЕНА!";
         for (int i = 0; i < pairs.size(); ++i) {

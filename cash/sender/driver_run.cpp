@@ -30,9 +30,9 @@ std::unique_ptr<CashDriverLibrary> openDriver(const std::string& code) {
     // The frame refuses such a code before it gets here; a file elsewhere must
     // never be read, nor a driver it names loaded.
     if (!isSettingsCode(code))
-        throw app_exception(ErrorContext(SourceLocation{"driver_run", __LINE__,
-                                                        "vorna::openDriver"}),
-                            "Недопустимый код настроек");
+        throw app_exception(
+            ErrorContext(SourceLocation{"driver_run", __LINE__, "vorna::openDriver"}),
+            "Недопустимый код настроек");
     std::string settingsFile = senderIniName(code);
     loadSettingsFile(settingsFile);
     return std::make_unique<CashDriverLibrary>(SenderSettings::instance().cashDriver, settingsFile);

@@ -3,8 +3,8 @@
 // adds the C++ names the libraries and tests use for it.
 #pragma once
 
-#include "vorna/cash_sender.h"
 #include "cash/shared/ResultCode.h"
+#include "vorna/cash_sender.h"
 
 // The build's name for the convention of the exports (VORNA_CASH_CALL).
 #ifndef VORNA_STDCALL

@@ -43,33 +43,37 @@ typedef struct VornaParameterPair {
 
 /* Result codes of every function. */
 enum {
-    VORNA_RESULT_SUCCESS = 0,              /* done; the text is empty */
-    VORNA_RESULT_NOT_CONNECTED = 1,        /* the register cannot be reached */
-    VORNA_RESULT_SHIFT_EXPIRED = 2,        /* the shift is older than 24 hours */
-    VORNA_RESULT_SHIFT_CLOSED = 3,         /* the shift is closed */
-    VORNA_RESULT_PAPER_OUT = 5,            /* no paper */
-    VORNA_RESULT_SALE_RECEIPT_OPEN = 6,    /* a sale receipt is open */
-    VORNA_RESULT_RETURN_RECEIPT_OPEN = 7,  /* a return receipt is open */
-    VORNA_RESULT_OTHER_ERROR = 99,         /* any other failure: see the logs */
-    VORNA_RESULT_INVALID_PARAMETER = 100   /* the host passed a bad parameter */
+    VORNA_RESULT_SUCCESS = 0,             /* done; the text is empty */
+    VORNA_RESULT_NOT_CONNECTED = 1,       /* the register cannot be reached */
+    VORNA_RESULT_SHIFT_EXPIRED = 2,       /* the shift is older than 24 hours */
+    VORNA_RESULT_SHIFT_CLOSED = 3,        /* the shift is closed */
+    VORNA_RESULT_PAPER_OUT = 5,           /* no paper */
+    VORNA_RESULT_SALE_RECEIPT_OPEN = 6,   /* a sale receipt is open */
+    VORNA_RESULT_RETURN_RECEIPT_OPEN = 7, /* a return receipt is open */
+    VORNA_RESULT_OTHER_ERROR = 99,        /* any other failure: see the logs */
+    VORNA_RESULT_INVALID_PARAMETER = 100  /* the host passed a bad parameter */
 };
 
 /* The keys the library recognises (exact, case-sensitive; the last pair with
  * a key wins). Any other key is only written into the log. */
-#define VORNA_KEY_IBS_CODE "IBS_CODE"   /* settings code: vorna.cash.sender.<code>.ini;
-                                           Latin letters, digits, "-", "_", 1 to 64;
-                                           any other code ends the call with 100 */
-#define VORNA_KEY_TYPE_OPER "TYPE_OPER" /* sendCheque: "P" sale, "V" return; absent or
-                                           anything else: 100 */
-#define VORNA_KEY_SHORT "SHORT"         /* sendCheque: service name, at most 128 bytes */
-#define VORNA_KEY_CONTACT "CONTACT"     /* sendCheque: the client's e-mail, or the phone
-                                           when it begins with the byte 0x01 */
-#define VORNA_KEY_TYPE_OPL "TYPE_OPL"   /* sendCheque: "NAL" cash (the default),
-                                           anything else cashless */
-#define VORNA_KEY_NDS_CODE "NDS_CODE"   /* sendCheque: tax code, default "1105"; one of
-                                           1102 1103 1104 1105 1106 1107 2005 2007
-                                           2105 2107 2022 2122, else 100 */
-#define VORNA_CONTACT_PHONE_MARK '\x01' /* first byte of a CONTACT that is a phone */
+
+/* All functions with pairs: the settings code, which selects the file
+ * vorna.cash.sender.<code>.ini; Latin letters, digits, "-" and "_", 1 to 64
+ * characters. Any other code ends the call with 100. */
+#define VORNA_KEY_IBS_CODE "IBS_CODE"
+/* sendCheque: "P" a sale, "V" a return; absent or anything else gives 100. */
+#define VORNA_KEY_TYPE_OPER "TYPE_OPER"
+/* sendCheque: the service name, at most 128 bytes. */
+#define VORNA_KEY_SHORT "SHORT"
+/* sendCheque: the client's e-mail, or the phone when its first byte is
+ * VORNA_CONTACT_PHONE_MARK. */
+#define VORNA_KEY_CONTACT "CONTACT"
+#define VORNA_CONTACT_PHONE_MARK '\x01'
+/* sendCheque: "NAL" cash (the default), anything else cashless. */
+#define VORNA_KEY_TYPE_OPL "TYPE_OPL"
+/* sendCheque: the VAT code, default "1105"; one of 1102 1103 1104 1105 1106
+ * 1107 2005 2007 2105 2107 2022 2122, anything else gives 100. */
+#define VORNA_KEY_NDS_CODE "NDS_CODE"
 
 /* Registers one payment as one fiscal receipt.
  *   unc        transfer number: printed on the receipt and logged; with print
@@ -81,8 +85,8 @@ enum {
  *   print      non-zero: the receipt is printed; 0: electronic only
  * Returns a VORNA_RESULT_ code. */
 int VORNA_CASH_CALL sendCheque(const char* unc, unsigned summa, unsigned comis,
-                               const VornaParameterPair* pairs, int count,
-                               const char** resultText, int print);
+                               const VornaParameterPair* pairs, int count, const char** resultText,
+                               int print);
 
 /* Checks that the register is reachable and its shift usable; no pairs, no
  * settings code. */
@@ -116,11 +120,10 @@ typedef int(VORNA_CASH_CALL* VornaSendChequeFunction)(const char* unc, unsigned 
                                                       const char** resultText, int print);
 typedef int(VORNA_CASH_CALL* VornaCheckKktFunction)(const char** resultText);
 typedef int(VORNA_CASH_CALL* VornaCheckLinkKktFunction)(const char** resultText,
-                                                        const VornaParameterPair* pairs,
-                                                        int count);
+                                                        const VornaParameterPair* pairs, int count);
 typedef int(VORNA_CASH_CALL* VornaCheckInfoKktFunction)(const char** resultText,
-                                                        const VornaParameterPair* pairs,
-                                                        int count, char** info);
+                                                        const VornaParameterPair* pairs, int count,
+                                                        char** info);
 typedef void(VORNA_CASH_CALL* VornaReleaseInfoKktFunction)(char* info);
 typedef int(VORNA_CASH_CALL* VornaReportFunction)(const VornaParameterPair* pairs, int count);
 

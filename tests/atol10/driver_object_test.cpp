@@ -187,8 +187,9 @@ TEST_F(DriverObjects, CreateWithIniRefusesANameThatCouldReachAnotherFile) {
     writeFile(joinPath(joinPath(dir_, "profile"), "x.ini"), "TaxTypeNumber=9\n");
     writeFile(joinPath(profileDir, "x.ini"), "TaxTypeNumber=9\n");
     const int before = cash::Config::instance().taxTypeNumber;
-    for (const char* name : {"..\\x.ini", "../x.ini", "vorna.cash.sender.\\..\\..\\x.ini",
-                             "vorna.cash.sender.a/b.ini", "C:\\x.ini", "", "x.ini\r\nTaxTypeNumber"}) {
+    for (const char* name :
+         {"..\\x.ini", "../x.ini", "vorna.cash.sender.\\..\\..\\x.ini", "vorna.cash.sender.a/b.ini",
+          "C:\\x.ini", "", "x.ini\r\nTaxTypeNumber"}) {
         EXPECT_EQ(nullptr, cash::createDriverObjectWithIni(name)) << name;
         const Lines log = takeLog();
         ASSERT_EQ(1u, log.size()) << name;

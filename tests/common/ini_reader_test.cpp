@@ -311,8 +311,10 @@ protected:
 
 TEST_F(Utf8Files, WithByteOrderMarkKeepTheFirstKeyAndArriveInWindows1251) {
     const std::string file = scratch_ / "utf8.ini";
-    test::writeFile(file, "\xEF\xBB\xBF" "CashDriver=vorna.cash.atol10.dll\r\nCashier=" +
-                              platform::cp1251ToUtf8("Иванова Ё.") + "\r\n");
+    test::writeFile(file,
+                    "\xEF\xBB\xBF"
+                    "CashDriver=vorna.cash.atol10.dll\r\nCashier=" +
+                        platform::cp1251ToUtf8("Иванова Ё.") + "\r\n");
     Pairs pairs;
     EXPECT_TRUE(readIniFile("FILE", nullptr, file, kLineDelimiters, pairs, &collect));
     EXPECT_THAT(pairs, ElementsAre(Pair("CashDriver", "vorna.cash.atol10.dll"),
@@ -325,7 +327,10 @@ TEST_F(Utf8Files, WithByteOrderMarkKeepTheFirstKeyAndArriveInWindows1251) {
 TEST_F(Utf8Files, CharactersWithoutAWindows1251FormBecomeQuestionMarks) {
     const std::string file = scratch_ / "cjk.ini";
     // U+4E2D and U+2603 have no 1251 form; U+2116 (the numero sign) has one (0xB9).
-    test::writeFile(file, "\xEF\xBB\xBFName=a\xE4\xB8\xAD" "b\xE2\x98\x83" "c\xE2\x84\x96\n");
+    test::writeFile(file,
+                    "\xEF\xBB\xBFName=a\xE4\xB8\xAD"
+                    "b\xE2\x98\x83"
+                    "c\xE2\x84\x96\n");
     Pairs pairs;
     EXPECT_TRUE(readIniFile("FILE", nullptr, file, kLineDelimiters, pairs, &collect));
     EXPECT_THAT(pairs, ElementsAre(Pair("Name", "a?b?c\xB9")));

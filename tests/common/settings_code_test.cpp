@@ -30,9 +30,10 @@ TEST(SettingsFileName, SettingsCodesJoinedBySingleDotsAreAccepted) {
 }
 
 TEST(SettingsFileName, FoldersDrivesDotsAndOverlongNamesAreRefused) {
-    for (const char* name : {"", "vorna.cash.sender...\\x.ini", "vorna.cash.sender.\\..\\..\\x.ini",
-                             "vorna.cash.sender.a/b.ini", "vorna.cash.sender.C:\\x.ini",
-                             "C:\\x.ini", "/etc/x.ini", ".ini", "x.ini.", "x..ini", "..", "a\r\n.ini"})
+    for (const char* name :
+         {"", "vorna.cash.sender...\\x.ini", "vorna.cash.sender.\\..\\..\\x.ini",
+          "vorna.cash.sender.a/b.ini", "vorna.cash.sender.C:\\x.ini", "C:\\x.ini", "/etc/x.ini",
+          ".ini", "x.ini.", "x..ini", "..", "a\r\n.ini"})
         EXPECT_FALSE(isSettingsFileName(name)) << name;
     EXPECT_FALSE(isSettingsFileName(std::string(125, 'a') + ".ini"));
     EXPECT_TRUE(isSettingsFileName(std::string(60, 'a') + "." + std::string(60, 'b') + ".ini"));

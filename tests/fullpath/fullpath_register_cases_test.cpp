@@ -380,8 +380,8 @@ TEST(Utf8SettingsFiles, FirstKeyAndCyrillicCashierWorkInBothLibraries) {
                         bom + "CashDriver=vorna.cash.atol10.dll\r\nUseLog=1\r\nLogDirectory=" +
                             path.host.logs() + "\r\nCashier=" + utf8("Петрова Ё.") + "\r\n");
     // AutoShift first: lost, the driver would ask before it opens the shift.
-    path.host.writeFile("vorna.cash.atol10.ini", bom + "AutoShift=Y\r\nUseLog=Y\r\nLogPath=" +
-                                                     path.host.logs() + "\r\n");
+    path.host.writeFile("vorna.cash.atol10.ini",
+                        bom + "AutoShift=Y\r\nUseLog=Y\r\nLogPath=" + path.host.logs() + "\r\n");
     PaymentRun run = path.pay({}, {"no"});
     ASSERT_EQ(run.result, 0) << run.output;
     EXPECT_THAT(run.output, Not(HasSubstr(utf8("Открыть смену?"))));

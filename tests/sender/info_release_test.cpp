@@ -46,8 +46,8 @@ protected:
         library_ = platform::loadLibrary(
             host.path(host.work(), std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX));
         ASSERT_NE(library_, nullptr) << platform::loaderErrorText();
-        checkInfo_ = reinterpret_cast<CheckInfoKktFunction>(
-            platform::findSymbol(library_, "checkInfoKKT"));
+        checkInfo_ =
+            reinterpret_cast<CheckInfoKktFunction>(platform::findSymbol(library_, "checkInfoKKT"));
         release_ = reinterpret_cast<ReleaseInfoKktFunction>(
             platform::findSymbol(library_, "releaseInfoKKT"));
         ASSERT_NE(checkInfo_, nullptr);

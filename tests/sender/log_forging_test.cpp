@@ -85,8 +85,8 @@ TEST_F(ForgedLines, AUncAndAServiceNameWithLineEndsLeaveOneStartLineAndOneParame
     // Not printed: the payment goes on to the (absent) driver.
     EXPECT_EQ(sendCheque(unc.c_str(), 100, 0, pairs, 3, &text, 0), 99);
 
-    const std::string marker = "Начало выполнения: _sendCheque@28 [unc=4711\\r\\n" +
-                               std::string(kForgedLine) + "]";
+    const std::string marker =
+        "Начало выполнения: _sendCheque@28 [unc=4711\\r\\n" + std::string(kForgedLine) + "]";
     const std::string parameters = "UNC=4711\\r\\n" + std::string(kForgedLine) +
                                    ";SUMMA=100;COMIS=0;TYPE_OPER=P;SHORT=Услуга\\r\\n" +
                                    kForgedLine + "\\x01;NDS_CODE=1105;";
@@ -98,18 +98,16 @@ TEST_F(ForgedLines, AUncAndAServiceNameWithLineEndsLeaveOneStartLineAndOneParame
 
 TEST_F(ForgedLines, KeysValuesAndTheSettingsCodeOfTheOtherExportsAreEscaped) {
     const std::string code = std::string("7\r\n") + kForgedLine;
-    const cash::ParameterPair pairs[] = {{"IBS_CODE", code.c_str()},
-                                         {"KEY\nX", "v\r\n\x7F"}};
+    const cash::ParameterPair pairs[] = {{"IBS_CODE", code.c_str()}, {"KEY\nX", "v\r\n\x7F"}};
     EXPECT_EQ(zReport(pairs, 2), 100);
     const std::string escapedCode = "7\\r\\n" + std::string(kForgedLine);
     const std::string refusal =
         "Код настроек IBS_CODE=" + escapedCode +
         " отклонён: допустимы латинские буквы, цифры, \"-\" и \"_\", не более 64 символов";
     EXPECT_THAT(startLog(), ElementsAre("Начало выполнения: _zReport@8", refusal));
-    EXPECT_THAT(operationLog(),
-                ElementsAre("Закрытие смены (Z-Report) <vorna.cash.absent.dll>",
-                            "IBS_CODE=" + escapedCode + ";KEY\\nX=v\\r\\n\\x7F;", refusal, "100",
-                            ""));
+    EXPECT_THAT(operationLog(), ElementsAre("Закрытие смены (Z-Report) <vorna.cash.absent.dll>",
+                                            "IBS_CODE=" + escapedCode + ";KEY\\nX=v\\r\\n\\x7F;",
+                                            refusal, "100", ""));
 
     const cash::ParameterPair code77[] = {{"IBS_CODE", "77"}};
     const char* text = nullptr;

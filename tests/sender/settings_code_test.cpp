@@ -55,8 +55,8 @@ protected:
     }
 
     ProcessResult send(const std::string& code) const {
-        return host.run({"send", "--unc", "4711", "--sum", "100", "--pair", "TYPE_OPER=P",
-                         "--pair", "IBS_CODE=" + code});
+        return host.run({"send", "--unc", "4711", "--sum", "100", "--pair", "TYPE_OPER=P", "--pair",
+                         "IBS_CODE=" + code});
     }
 
     void expectRefused(const ProcessResult& result, const std::string& code,
@@ -89,8 +89,7 @@ TEST_F(SettingsCode, APlantedFileOfAnAcceptedCodeIsReadAndItsDriverLoaded) {
     ProcessResult result = host.run({"check-link", "--pair", "IBS_CODE=Branch_7-a"});
     EXPECT_EQ(result.exitCode, 0) << result.output << result.errors;
     EXPECT_THAT(host.takeCalls(), Contains("CheckKKT()"));
-    EXPECT_THAT(host.logLines(host.operationLog()),
-                Contains("Проверка связи с ККТ <planted.dll>"));
+    EXPECT_THAT(host.logLines(host.operationLog()), Contains("Проверка связи с ККТ <planted.dll>"));
 }
 
 TEST_F(SettingsCode, SendChequeRefusesEveryCodeThatCouldNameAnotherFile) {
@@ -110,9 +109,9 @@ TEST_F(SettingsCode, TheOtherExportsWithPairsRefuseItToo) {
         const char* command;
         const char* label;
     };
-    for (const Export& e : {Export{"check-link", "_checkLinkKKT@12"},
-                            Export{"info", "_checkInfoKKT@16"}, Export{"x-report", "_xReport@8"},
-                            Export{"z-report", "_zReport@8"}}) {
+    for (const Export& e :
+         {Export{"check-link", "_checkLinkKKT@12"}, Export{"info", "_checkInfoKKT@16"},
+          Export{"x-report", "_xReport@8"}, Export{"z-report", "_zReport@8"}}) {
         for (const std::string& code : {refusedCodes()[1], refusedCodes()[4]}) {
             plant(code);
             clearLogs();

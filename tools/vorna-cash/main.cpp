@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "vorna/cash_sender.h"
 #include "common/platform/platform.h"
 #include "tools/vorna-cash/box_answerer.h"
 #include "tools/vorna-cash/command_line.h"
+#include "vorna/cash_sender.h"
 
 using ParameterPair = VornaParameterPair;
 namespace platform = vorna::platform;
@@ -80,16 +80,16 @@ int call(platform::LibraryHandle library, const tool::CommandLine& line) {
         return code;
     }
     if (command == "check-link") {
-        int code = exported<VornaCheckLinkKktFunction>(library, "checkLinkKKT")(textOut, host.pointer,
-                                                                           host.count);
+        int code = exported<VornaCheckLinkKktFunction>(library, "checkLinkKKT")(
+            textOut, host.pointer, host.count);
         printResult(code, text, true);
         return code;
     }
     if (command == "info") {
         char* info = nullptr;
         char** infoOut = line.wantsNull("info") ? nullptr : &info;
-        int code = exported<VornaCheckInfoKktFunction>(library, "checkInfoKKT")(textOut, host.pointer,
-                                                                           host.count, infoOut);
+        int code = exported<VornaCheckInfoKktFunction>(library, "checkInfoKKT")(
+            textOut, host.pointer, host.count, infoOut);
         printResult(code, text, true);
         if (info) {
             std::printf("info: %s\n", platform::cp1251ToUtf8(info).c_str());
