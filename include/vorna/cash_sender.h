@@ -77,7 +77,8 @@ enum {
 
 /* Registers one payment as one fiscal receipt.
  *   unc        transfer number: printed on the receipt and logged; with print
- *              on it must hold no control characters and none of ~ " \
+ *              on it must hold no control characters, no tilde, no double
+ *              quote and no backslash
  *   summa      the amount in kopecks (12345 is 123.45 roubles); 0 gives 100
  *   comis      the commission in kopecks, passed on as a receipt attribute
  *   pairs      the named parameters (VORNA_KEY_...); count of them in count
