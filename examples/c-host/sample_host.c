@@ -9,7 +9,7 @@
  * code of the last call.
  *
  * Build (MinGW, 32-bit): gcc -m32 sample_host.c -I<package>/include
- *   <package>/vorna.cash.sender.dll -o sample_host.exe
+ *   <package>/vorna.cash.sender.dll -Wl,--enable-stdcall-fixup -o sample_host.exe
  * or load the library at run time with LoadLibraryA and GetProcAddress and
  * the Vorna...Function pointer types of the header.
  */
