@@ -78,7 +78,7 @@ protected:
     static int callsToMake() {
         std::string text;
         if (!platform::environmentVariable("VORNA_INFO_CALLS", text) || text.empty())
-            return kDefaultCalls;
+            return kMemoryIsMeasurable ? kDefaultCalls : kDefaultCalls / 10;
         return std::atoi(text.c_str());
     }
 
