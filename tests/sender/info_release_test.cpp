@@ -23,7 +23,7 @@ namespace {
 constexpr std::size_t kTextSize = 4096;
 constexpr int kDefaultCalls = 10000;
 constexpr int kWarmUp = 200;
-constexpr int kLeakCalls = 600;
+constexpr int kLeakCalls = 1000;
 constexpr std::uint64_t kMiB = 1024 * 1024;
 
 #if defined(__SANITIZE_ADDRESS__)
