@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstddef>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "common/app_exception.h"
 
@@ -12,6 +14,26 @@ namespace {
 
 // The reader's buffer for the profile directory, its terminating NUL included.
 constexpr std::size_t kProfileBufferSize = 260;
+
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+IniNoticeWriter noticeWriter = nullptr;
+
+// Consumes the byte-order mark when the stream begins with it; otherwise
+// leaves the stream where it was.
+bool skipUtf8ByteOrderMark(std::istream& in) {
+    for (int i = 0; i < 3; ++i) {
+        if (in.peek() == static_cast<unsigned char>(kUtf8ByteOrderMark[i])) {
+            in.get();
+            continue;
+        }
+        // A partial mark: put back what was taken (never more than two bytes).
+        for (int back = 0; back < i; ++back) in.unget();
+        in.clear();
+        return false;
+    }
+    return true;
+}
 
 bool sameWord(const std::string& text, const char* word) {
     std::size_t i = 0;
@@ -56,11 +78,22 @@ bool iniFilePath(const std::string& location, platform::LibraryHandle module,
     return true;
 }
 
+void setIniNoticeWriter(IniNoticeWriter writer) { noticeWriter = writer; }
+
 bool readIniPairsFromFile(const std::string& path, const std::string& delimiters,
                           const IniPairHandler& pair) {
     std::ifstream in(path);
     if (!in.is_open()) return false;
-    readIniPairs(in, delimiters, pair);
+    if (!skipUtf8ByteOrderMark(in)) {
+        readIniPairs(in, delimiters, pair);
+        return true;
+    }
+    const std::string utf8((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::istringstream converted(platform::utf8ToCp1251(utf8));
+    readIniPairs(converted, delimiters, pair);
+    if (noticeWriter)
+        noticeWriter("Файл настроек " + path +
+                     " в кодировке UTF-8, значения переведены в Windows-1251");
     return true;
 }
 

@@ -58,8 +58,17 @@ void readIniPairs(std::istream& in, const std::string& delimiters, const IniPair
 bool iniFilePath(const std::string& location, platform::LibraryHandle module,
                  const std::string& fileName, std::string& path);
 
+// Where a library's settings reads tell that a file was UTF-8: a function
+// that logs the line. Each library installs its own; none installed: silent.
+using IniNoticeWriter = void (*)(const std::string& line);
+void setIniNoticeWriter(IniNoticeWriter writer);
+
 // Opens the file (text mode, shared) and reads its pairs; false when it cannot
 // be opened (a missing file is no error), true otherwise, whatever it held.
+// A file that begins with the UTF-8 byte-order mark (as Notepad saves UTF-8)
+// is read as UTF-8 and converted to Windows-1251, a character without a 1251
+// form becoming "?", and the notice writer gets a line naming the file; any
+// other file is read byte for byte.
 bool readIniPairsFromFile(const std::string& path, const std::string& delimiters,
                           const IniPairHandler& pair);
 

@@ -29,6 +29,20 @@ DriverLogSettings driverLogSettings() {
     return DriverLogSettings{config.useLog, config.logPath};
 }
 
+// Lines about settings files read as UTF-8. While Config is being made its
+// log settings cannot be asked for, so such lines wait until it is made.
+bool configMade = false;
+
+std::vector<std::string>& waitingNotices() {
+    static std::vector<std::string> lines;
+    return lines;
+}
+
+void noteSettingsFile(const std::string& line) {
+    waitingNotices().push_back(line);
+    if (configMade) writeWaitingSettingsNotices();
+}
+
 void readPortKeys(Config& config, const char* location) {
     readIniFile(location, nullptr, kDriverSettingsFile, kSettingsDelimiters, config,
                 [](Config& target, const std::string& key, const std::string& value) {
@@ -56,12 +70,23 @@ Config::Config()
       autoShift("N"),
       regInfoLog("N"),
       tag1057(0) {
+    setIniNoticeWriter(&noteSettingsFile);
     readPortKeys(*this, "GLOBAL");
     readPortKeys(*this, "Windows");
     installDriverLogSettings();
+    configMade = true;
 }
 
-void installDriverLogSettings() { setDriverLogSettingsSource(&driverLogSettings); }
+void installDriverLogSettings() {
+    setDriverLogSettingsSource(&driverLogSettings);
+    setIniNoticeWriter(&noteSettingsFile);
+}
+
+void writeWaitingSettingsNotices() {
+    std::vector<std::string> lines;
+    lines.swap(waitingNotices());
+    for (const std::string& line : lines) writeLogIndented(line);
+}
 
 Config::~Config() = default;
 

@@ -50,8 +50,13 @@ public:
 // Strict integers that are not numbers throw.
 void applyDriverSetting(Config& target, const std::string& key, const std::string& value);
 
-// Makes the driver log take UseLog and LogPath from Config::instance.
+// Makes the driver log take UseLog and LogPath from Config::instance, and
+// settings files read as UTF-8 noted in it.
 void installDriverLogSettings();
+
+// Writes the notes about UTF-8 settings files read while Config was being
+// made (the driver log needs the made Config).
+void writeWaitingSettingsNotices();
 
 // The driver's settings file name and the delimiters its reads use.
 extern const char* const kDriverSettingsFile;  // "vorna.cash.atol10.ini"

@@ -1,9 +1,13 @@
 #include "cash/atol10/driver_objects.h"
 
 #include <new>
+#include <string>
 
 #include "cash/atol10/atol_cash10.h"
 #include "cash/atol10/settings_reads.h"
+#include "common/driver_log.h"
+#include "common/log_escape.h"
+#include "common/settings_code.h"
 
 namespace vorna {
 namespace cash {
@@ -15,10 +19,17 @@ ICash* createDriverObject() {
 
 ICash* createDriverObjectWithIni(const char* settingsFile) {
     if (settingsFailedAtLoad()) return nullptr;
+    const std::string fileName = settingsFile != nullptr ? settingsFile : "";
+    // Only a file beside the others: a name with a folder, a drive or ".."
+    // would let the caller choose which settings (and register) apply.
+    if (!isSettingsFileName(fileName)) {
+        writeLogIndented("Имя файла настроек отклонено: " + escapedForLog(fileName));
+        return nullptr;
+    }
     AtolCash10* object = new (std::nothrow) AtolCash10();
     if (object == nullptr || !object->libraryLoaded()) return object;
     try {
-        readNamedSettingsFile(settingsFile != nullptr ? settingsFile : "");
+        readNamedSettingsFile(fileName);
     } catch (...) {
         // The caller never sees this object, so it must not outlive the failure.
         delete object;

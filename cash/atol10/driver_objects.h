@@ -9,8 +9,9 @@ namespace cash {
 // A new object; null when memory runs out or the settings failed at load.
 ICash* createDriverObject();
 // As createDriverObject, then the named settings file when the register
-// library is loaded. An exception of the settings reader destroys the object
-// before it leaves.
+// library is loaded. Null (and a log line) for a name that is not a bare file
+// name made of settings codes (isSettingsFileName). An exception of the
+// settings reader destroys the object before it leaves.
 ICash* createDriverObjectWithIni(const char* settingsFile);
 // Null is ignored.
 void destroyDriverObject(ICash* object);

@@ -30,6 +30,7 @@ void readSettingsAtLoad(platform::LibraryHandle driverModule) {
     installDriverLogSettings();
     readAtLoad("GLOBAL", driverModule);
     readAtLoad("Windows", driverModule);
+    writeWaitingSettingsNotices();
 }
 
 void readNamedSettingsFile(const std::string& fileName) {

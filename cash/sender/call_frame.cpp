@@ -3,8 +3,10 @@
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
 #include "common/app_exception.h"
+#include "common/log_escape.h"
 #include "common/platform/platform.h"
 #include "common/sender_log.h"
+#include "common/settings_code.h"
 
 namespace vorna {
 
@@ -23,6 +25,21 @@ std::string HostPairs::settingsCode() const {
     return code;
 }
 
+std::string HostPairs::logEntry(int i) const {
+    return escapedForLog(key(i)) + "=" + escapedForLog(value(i)) + ";";
+}
+
+std::string refusedCodeLine(const std::string& code) {
+    return "Код настроек IBS_CODE=" + escapedForLog(code) +
+           " отклонён: допустимы латинские буквы, цифры, \"-\" и \"_\", не более 64 символов";
+}
+
+bool acceptSettingsCode(const std::string& code) {
+    if (code.empty() || isSettingsCode(code)) return true;
+    writeStartNote(refusedCodeLine(code));
+    return false;
+}
+
 FrameState prepareLogging() {
     FrameState frame;
     frame.logging = logEnabled();
@@ -34,16 +51,18 @@ FrameState prepareLogging() {
 FrameState startFrame(const std::string& label, const std::string& title, const HostPairs& pairs) {
     writeStartMarker(label, "");
     std::string parameterLine;
-    for (int i = 0; i < pairs.size(); ++i)
-        parameterLine += pairs.key(i) + "=" + pairs.value(i) + ";";
+    for (int i = 0; i < pairs.size(); ++i) parameterLine += pairs.logEntry(i);
     std::string code = pairs.settingsCode();
-    if (!code.empty()) loadSettingsFile(senderIniName(code));
+    const bool accepted = acceptSettingsCode(code);
+    if (accepted && !code.empty()) loadSettingsFile(senderIniName(code));
     FrameState frame = prepareLogging();
     frame.code = code;
+    frame.codeRefused = !accepted;
     frame.parameterLine = parameterLine;
     frame.headLine = title + "<" + SenderSettings::instance().cashDriver + ">";
     logLine(frame, frame.headLine);
     logLine(frame, frame.parameterLine);
+    if (frame.codeRefused) logLine(frame, refusedCodeLine(code));
     return frame;
 }
 

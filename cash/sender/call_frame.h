@@ -30,11 +30,22 @@ struct HostPairs {
     std::string value(int i) const { return hostText(pairs[i].value); }
     // The value of the last pair whose key is exactly "IBS_CODE".
     std::string settingsCode() const;
+    // "KEY=VALUE;" of pair i as it goes into a log (control characters escaped).
+    std::string logEntry(int i) const;
 };
+
+// True for no code or one that can only name a file beside the others; a
+// code that could name any other file is refused with a start-log line, and
+// the export then ends with 100 without reading a file or loading a driver.
+bool acceptSettingsCode(const std::string& code);
+
+// The log line that tells why a settings code was refused (code escaped).
+std::string refusedCodeLine(const std::string& code);
 
 // What the frame has found out before an export does its work.
 struct FrameState {
     std::string code;           // the settings code
+    bool codeRefused = false;   // the code could name a file elsewhere: nothing is run
     std::string parameterLine;  // KEY=VALUE; for every pair
     bool logging = false;
     std::string logName;  // the operation log's name

@@ -1,5 +1,6 @@
 // The device checks checkKKT, checkLinkKKT and checkInfoKKT: a fixed
-// one-cheque script whose CheckInfoKKT checks the device and the shift.
+// one-cheque script whose CheckInfoKKT checks the device and the shift; and
+// releaseInfoKKT, which takes back the information text.
 #include <cstdlib>
 #include <exception>
 #include <string>
@@ -46,6 +47,7 @@ int checkKktCall(const char** resultTextOut) {
 int checkLinkCall(const char* label, const char** resultTextOut, const HostPairs& pairs,
                   char** infoOut) {
     FrameState frame = startFrame(label, "Проверка связи с ККТ ", pairs);
+    if (frame.codeRefused) return finish(frame, cash::kInvalidPayment, resultTextOut);
     char* info = nullptr;
     int code = runDeviceCheck(frame, &info);
     // The host gets a text of its own, but none from a check that ended with 99.
@@ -80,4 +82,8 @@ int VORNA_STDCALL checkInfoKKT(const char** resultText, const vorna::cash::Param
                                     info);
     });
 }
+
+// The information text was allocated with malloc by this library (driver_run),
+// so it goes back to this library's free, whatever runtime the host uses.
+void VORNA_STDCALL releaseInfoKKT(char* info) { std::free(info); }
 }

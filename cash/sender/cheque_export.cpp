@@ -11,6 +11,7 @@
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/checks.h"
 #include "cash/shared/receipt_attributes.h"
+#include "common/log_escape.h"
 #include "common/sender_log.h"
 
 namespace vorna {
@@ -82,19 +83,21 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
     PaymentParameters payment;
     int result = cash::kSuccess;
     const std::string code = pairs.settingsCode();
-    writeStartNote(code);
-    if (!code.empty()) loadSettingsFile(senderIniName(code));
+    writeStartNote(escapedForLog(code));
+    const bool codeAccepted = acceptSettingsCode(code);
+    if (codeAccepted && !code.empty()) loadSettingsFile(senderIniName(code));
     // The receipt details as they stand now, after any per-code file.
     const SenderSettings details = SenderSettings::instance();
     const FrameState frame = prepareLogging();
 
     try {
-        std::string parameterLine = "UNC=" + unc + ";SUMMA=" + std::to_string(summa) +
+        std::string parameterLine = "UNC=" + escapedForLog(unc) +
+                                    ";SUMMA=" + std::to_string(summa) +
                                     ";COMIS=" + std::to_string(comis) + ";";
         if (pairs.count <= 0) parameterLine += "ДЛИНА МАССИВА ПАРАМЕТРОВ НЕ ОПРЕДЕЛЕНА!";
         for (int i = 0; i < pairs.size(); ++i) {
             payment.take(pairs.key(i), pairs.value(i));
-            parameterLine += pairs.key(i) + "=" + pairs.value(i) + ";";
+            parameterLine += pairs.logEntry(i);
         }
         logLine(frame, parameterLine);
         writeStartNote(parameterLine);
@@ -107,6 +110,10 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
         result = cash::kOtherError;
     }
 
+    if (result == cash::kSuccess && !codeAccepted) {
+        logLine(frame, refusedCodeLine(code));
+        result = cash::kInvalidPayment;
+    }
     if (result == cash::kSuccess)
         result = validatePayment(payment.serviceName, summa, payment.typeOper, payment.ndsCode,
                                  frame.logName, print ? unc : std::string());

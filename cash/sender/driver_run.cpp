@@ -8,7 +8,9 @@
 #include "cash/sender/driver_call.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
+#include "common/app_exception.h"
 #include "common/platform/platform.h"
+#include "common/settings_code.h"
 
 namespace vorna {
 
@@ -25,6 +27,12 @@ public:
 std::unique_ptr<CashDriverLibrary> openDriver(const std::string& code) {
     if (code.empty())
         return std::make_unique<CashDriverLibrary>(SenderSettings::instance().cashDriver);
+    // The frame refuses such a code before it gets here; a file elsewhere must
+    // never be read, nor a driver it names loaded.
+    if (!isSettingsCode(code))
+        throw app_exception(
+            ErrorContext(SourceLocation{"driver_run", __LINE__, "vorna::openDriver"}),
+            "Недопустимый код настроек");
     std::string settingsFile = senderIniName(code);
     loadSettingsFile(settingsFile);
     return std::make_unique<CashDriverLibrary>(SenderSettings::instance().cashDriver, settingsFile);

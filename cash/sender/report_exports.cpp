@@ -15,7 +15,7 @@ int runReportExport(const char* label, const char* title, CashObject& report,
     FrameState frame = startFrame(label, title, pairs);
     int code;
     try {
-        code = runCashObject(report, frame.code);
+        code = frame.codeRefused ? cash::kInvalidPayment : runCashObject(report, frame.code);
     } catch (const std::exception& e) {
         if (frame.logging) appendErrorLine(mainLogTarget(), e.what());
         code = cash::kOtherError;

@@ -1,7 +1,9 @@
 #include "cash/sender/sender_files.h"
 
+#include "cash/sender/call_frame.h"
 #include "cash/sender/sender_settings.h"
 #include "common/ini_reader.h"
+#include "common/log_escape.h"
 #include "common/platform/platform.h"
 #include "common/sender_log.h"
 
@@ -17,7 +19,19 @@ void handle(SenderSettings& settings, const std::string& key, const std::string&
     handleSenderSetting(settings, key, value);
 }
 
+// A settings file read as UTF-8 is told in the operation log, which the
+// settings just read may have switched on.
+void noteSettingsFile(const std::string& line) {
+    try {
+        const SenderSettings& settings = SenderSettings::instance();
+        if (!settings.loggingOn()) return;
+        appendLogLine(LogTarget{settings.logDirectory, ""}, operationLogName(), line);
+    } catch (...) {
+    }
+}
+
 void readBothLocations(platform::LibraryHandle module, const std::string& fileName) {
+    setIniNoticeWriter(&noteSettingsFile);
     SenderSettings& settings = SenderSettings::instance();
     readIniFile("GLOBAL", module, fileName, kDelimiters, settings, handle);
     readIniFile(kUserLocation, module, fileName, kDelimiters, settings, handle);
@@ -44,7 +58,7 @@ void loadSettingsAtLoad() {
 
 void writeStartMarker(const std::string& label, const std::string& unc) {
     std::string line = "Начало выполнения: " + label;
-    if (!unc.empty()) line += " [unc=" + unc + "]";
+    if (!unc.empty()) line += " [unc=" + escapedForLog(unc) + "]";
     appendStartLine(line);
 }
 

@@ -1,47 +1,41 @@
-// The exported interface of vorna.cash.sender as a host sees it: the parameter
-// pair, the six functions and the types of pointers to them. The build
-// defines VORNA_STDCALL as the stdcall convention for 32-bit Windows and as
-// nothing elsewhere.
+// The exported interface of vorna.cash.sender for the project's C++ code: the
+// host's C header (include/vorna/cash_sender.h) is the one declaration; this
+// adds the C++ names the libraries and tests use for it.
 #pragma once
 
+#include "cash/shared/ResultCode.h"
+#include "vorna/cash_sender.h"
+
+// The build's name for the convention of the exports (VORNA_CASH_CALL).
 #ifndef VORNA_STDCALL
-#error "VORNA_STDCALL must be defined by the build (target vorna_sender_api)"
+#define VORNA_STDCALL VORNA_CASH_CALL
 #endif
 
 namespace vorna {
 namespace cash {
 
 // One named parameter of the host: key and value, NUL-terminated Windows-1251.
-struct ParameterPair {
-    const char* key;
-    const char* value;
-};
+using ParameterPair = ::VornaParameterPair;
+
+// The host's result codes are the library's.
+constexpr bool sameCode(int host, ResultCode library) { return host == static_cast<int>(library); }
+static_assert(sameCode(VORNA_RESULT_SUCCESS, kSuccess) &&
+                  sameCode(VORNA_RESULT_NOT_CONNECTED, kNotConnected) &&
+                  sameCode(VORNA_RESULT_SHIFT_EXPIRED, kShiftExpired) &&
+                  sameCode(VORNA_RESULT_SHIFT_CLOSED, kShiftClosed) &&
+                  sameCode(VORNA_RESULT_PAPER_OUT, kPaperOut) &&
+                  sameCode(VORNA_RESULT_SALE_RECEIPT_OPEN, kSaleReceiptOpen) &&
+                  sameCode(VORNA_RESULT_RETURN_RECEIPT_OPEN, kReturnReceiptOpen) &&
+                  sameCode(VORNA_RESULT_OTHER_ERROR, kOtherError) &&
+                  sameCode(VORNA_RESULT_INVALID_PARAMETER, kInvalidPayment),
+              "the C header's result codes differ from ResultCode");
 
 }  // namespace cash
 }  // namespace vorna
 
-extern "C" {
-
-using SendChequeFunction = int(VORNA_STDCALL*)(const char* unc, unsigned summa, unsigned comis,
-                                               const vorna::cash::ParameterPair* pairs, int count,
-                                               const char** resultText, int print);
-using CheckKktFunction = int(VORNA_STDCALL*)(const char** resultText);
-using CheckLinkKktFunction = int(VORNA_STDCALL*)(const char** resultText,
-                                                 const vorna::cash::ParameterPair* pairs,
-                                                 int count);
-using CheckInfoKktFunction = int(VORNA_STDCALL*)(const char** resultText,
-                                                 const vorna::cash::ParameterPair* pairs, int count,
-                                                 char** info);
-using ReportFunction = int(VORNA_STDCALL*)(const vorna::cash::ParameterPair* pairs, int count);
-
-int VORNA_STDCALL sendCheque(const char* unc, unsigned summa, unsigned comis,
-                             const vorna::cash::ParameterPair* pairs, int count,
-                             const char** resultText, int print);
-int VORNA_STDCALL checkKKT(const char** resultText);
-int VORNA_STDCALL checkLinkKKT(const char** resultText, const vorna::cash::ParameterPair* pairs,
-                               int count);
-int VORNA_STDCALL checkInfoKKT(const char** resultText, const vorna::cash::ParameterPair* pairs,
-                               int count, char** info);
-int VORNA_STDCALL zReport(const vorna::cash::ParameterPair* pairs, int count);
-int VORNA_STDCALL xReport(const vorna::cash::ParameterPair* pairs, int count);
-}
+using SendChequeFunction = VornaSendChequeFunction;
+using CheckKktFunction = VornaCheckKktFunction;
+using CheckLinkKktFunction = VornaCheckLinkKktFunction;
+using CheckInfoKktFunction = VornaCheckInfoKktFunction;
+using ReleaseInfoKktFunction = VornaReleaseInfoKktFunction;
+using ReportFunction = VornaReportFunction;

@@ -194,6 +194,34 @@ TEST_F(DriverObjects, CreateWithIniThatThrowsDestroysTheObjectFirst) {
               takeTrace());
 }
 
+TEST_F(DriverObjects, CreateWithIniRefusesANameThatCouldReachAnotherFile) {
+    // A planted file in the profile where "..\\x.ini" and the like would lead,
+    // and one the plain name would find: none of them is read.
+    const std::string profileDir = joinPath(joinPath(dir_, "profile"), "Windows");
+    std::filesystem::create_directories(profileDir);
+    writeFile(joinPath(joinPath(dir_, "profile"), "x.ini"), "TaxTypeNumber=9\n");
+    writeFile(joinPath(profileDir, "x.ini"), "TaxTypeNumber=9\n");
+    const int before = cash::Config::instance().taxTypeNumber;
+    for (const char* name :
+         {"..\\x.ini", "../x.ini", "vorna.cash.sender.\\..\\..\\x.ini", "vorna.cash.sender.a/b.ini",
+          "C:\\x.ini", "", "x.ini\r\nTaxTypeNumber"}) {
+        EXPECT_EQ(nullptr, cash::createDriverObjectWithIni(name)) << name;
+        const Lines log = takeLog();
+        ASSERT_EQ(1u, log.size()) << name;
+        EXPECT_EQ(log[0].find("   Имя файла настроек отклонено: "), 0u) << log[0];
+        EXPECT_EQ(log[0].find('\r'), std::string::npos);
+    }
+    EXPECT_EQ(nullptr, cash::createDriverObjectWithIni(nullptr));
+    EXPECT_EQ(Lines({"   Имя файла настроек отклонено: "}), takeLog());
+    EXPECT_EQ(before, cash::Config::instance().taxTypeNumber);
+    EXPECT_TRUE(takeTrace().empty());  // no register library call either
+
+    cash::ICash* object = cash::createDriverObjectWithIni("x.ini");
+    ASSERT_NE(nullptr, object);
+    EXPECT_EQ(9, cash::Config::instance().taxTypeNumber);
+    cash::destroyDriverObject(object);
+}
+
 }  // namespace
 }  // namespace atol10_test
 }  // namespace vorna

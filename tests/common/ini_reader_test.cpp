@@ -290,5 +290,79 @@ TEST_F(IniLocations, CapturingLambdaAndFreeHandlersWork) {
     EXPECT_EQ(last, "D");
 }
 
+// ---- UTF-8 files ------------------------------------------------------------
+// Notepad saves UTF-8 with a byte-order mark; such a file is read as UTF-8 and
+// its values arrive in Windows-1251, as the libraries use them.
+
+std::vector<std::string> notices;
+void keepNotice(const std::string& line) { notices.push_back(line); }
+
+class Utf8Files : public IniLocations {
+protected:
+    void SetUp() override {
+        notices.clear();
+        setIniNoticeWriter(&keepNotice);
+    }
+    void TearDown() override {
+        setIniNoticeWriter(nullptr);
+        IniLocations::TearDown();
+    }
+};
+
+TEST_F(Utf8Files, WithByteOrderMarkKeepTheFirstKeyAndArriveInWindows1251) {
+    const std::string file = scratch_ / "utf8.ini";
+    test::writeFile(file,
+                    "\xEF\xBB\xBF"
+                    "CashDriver=vorna.cash.atol10.dll\r\nCashier=" +
+                        platform::cp1251ToUtf8("Иванова Ё.") + "\r\n");
+    Pairs pairs;
+    EXPECT_TRUE(readIniFile("FILE", nullptr, file, kLineDelimiters, pairs, &collect));
+    EXPECT_THAT(pairs, ElementsAre(Pair("CashDriver", "vorna.cash.atol10.dll"),
+                                   Pair("Cashier", "Иванова Ё.")));
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_THAT(notices[0], ::testing::HasSubstr(file));
+    EXPECT_THAT(notices[0], ::testing::HasSubstr("UTF-8"));
+}
+
+TEST_F(Utf8Files, CharactersWithoutAWindows1251FormBecomeQuestionMarks) {
+    const std::string file = scratch_ / "cjk.ini";
+    // U+4E2D and U+2603 have no 1251 form; U+2116 (the numero sign) has one (0xB9).
+    test::writeFile(file,
+                    "\xEF\xBB\xBFName=a\xE4\xB8\xAD"
+                    "b\xE2\x98\x83"
+                    "c\xE2\x84\x96\n");
+    Pairs pairs;
+    EXPECT_TRUE(readIniFile("FILE", nullptr, file, kLineDelimiters, pairs, &collect));
+    EXPECT_THAT(pairs, ElementsAre(Pair("Name", "a?b?c\xB9")));
+}
+
+TEST_F(Utf8Files, WithoutByteOrderMarkAreReadByteForByteAndSilently) {
+    const std::string file = scratch_ / "plain.ini";
+    // Windows-1251 bytes, and UTF-8 bytes without a mark: both kept as they are.
+    test::writeFile(file, "Cashier=Иванова\nOther=\xD0\x98\n\xEF\xBB=x\n");
+    Pairs pairs;
+    EXPECT_TRUE(readIniFile("FILE", nullptr, file, kLineDelimiters, pairs, &collect));
+    EXPECT_THAT(pairs, ElementsAre(Pair("Cashier", "Иванова"), Pair("Other", "\xD0\x98"),
+                                   Pair("\xEF\xBB", "x")));
+    EXPECT_THAT(notices, IsEmpty());
+}
+
+TEST_F(Utf8Files, APartOfTheMarkIsKeptAsTheFirstBytes) {
+    const std::string file = scratch_ / "partial.ini";
+    test::writeFile(file, "\xEF\xBBK=1\n");
+    Pairs pairs;
+    EXPECT_TRUE(readIniFile("FILE", nullptr, file, kLineDelimiters, pairs, &collect));
+    EXPECT_THAT(pairs, ElementsAre(Pair("\xEF\xBBK", "1")));
+    EXPECT_THAT(notices, IsEmpty());
+}
+
+TEST_F(Utf8Files, AFileOfOnlyTheMarkHasNoPairs) {
+    const std::string file = scratch_ / "mark.ini";
+    test::writeFile(file, "\xEF\xBB\xBF");
+    Pairs pairs;
+    EXPECT_TRUE(readIniFile("FILE", nullptr, file, kLineDelimiters, pairs, &collect));
+    EXPECT_THAT(pairs, IsEmpty());
+}
+
 }  // namespace
 }  // namespace vorna

@@ -370,6 +370,35 @@ TEST(ShiftOpenedByAPayment, NamesTheCashierOfTheSettings) {
 }
 
 // ---------------------------------------------------------------------------
+// Settings files saved as UTF-8 by Notepad (with the byte-order mark): the
+// first key is kept and Cyrillic values reach the receipt in Windows-1251.
+
+TEST(Utf8SettingsFiles, FirstKeyAndCyrillicCashierWorkInBothLibraries) {
+    FullPathHost path({"--ffd", "1.2"});
+    const std::string bom = "\xEF\xBB\xBF";
+    path.host.writeFile("vorna.cash.sender.ini",
+                        bom + "CashDriver=vorna.cash.atol10.dll\r\nUseLog=1\r\nLogDirectory=" +
+                            path.host.logs() + "\r\nCashier=" + utf8("Петрова Ё.") + "\r\n");
+    // AutoShift first: lost, the driver would ask before it opens the shift.
+    path.host.writeFile("vorna.cash.atol10.ini",
+                        bom + "AutoShift=Y\r\nUseLog=Y\r\nLogPath=" + path.host.logs() + "\r\n");
+    PaymentRun run = path.pay({}, {"no"});
+    ASSERT_EQ(run.result, 0) << run.output;
+    EXPECT_THAT(run.output, Not(HasSubstr(utf8("Открыть смену?"))));
+    ASSERT_EQ(run.newReceipts.size(), 1u);
+    EXPECT_EQ(run.newReceipts[0].value("1021", ""), utf8("Петрова Ё."));
+
+    const std::vector<std::string> operations = operationLogLines(path);
+    EXPECT_THAT(operations, Contains("<vorna.cash.atol10.dll><Печатать чек>"));
+    EXPECT_TRUE(hasLineContaining(operations, "vorna.cash.sender.ini в кодировке UTF-8"))
+        << ::testing::PrintToString(operations);
+    const std::vector<std::string> log = driverLogLines(path);
+    EXPECT_TRUE(hasLineContaining(log, "vorna.cash.atol10.ini в кодировке UTF-8"))
+        << ::testing::PrintToString(log);
+    EXPECT_THAT(log, Contains("   cashier_    ==> Петрова Ё."));
+}
+
+// ---------------------------------------------------------------------------
 // The register library fptr10 beside the driver.
 
 // PATH without the build's binaries folder for the life of the guard, so a

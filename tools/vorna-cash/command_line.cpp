@@ -137,8 +137,11 @@ CommandLine parseCommandLine(int argc, char** argv) {
     return line;
 }
 
+bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
+
 const char* usageText() {
     return "usage: vorna-cash COMMAND [OPTIONS]\n"
+           "       vorna-cash --help | -h      prints this text\n"
            "commands (one export of vorna.cash.sender each):\n"
            "  x-report | z-report [--pair KEY=VALUE]...\n"
            "  check\n"

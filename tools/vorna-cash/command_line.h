@@ -30,6 +30,9 @@ CommandLine parseCommandLine(int argc, char** argv);
 // The usage text.
 const char* usageText();
 
+// "--help" or "-h": the usage is printed and the tool exits with 0.
+bool isHelpOption(const std::string& argument);
+
 // A text from the command line in Windows-1251: valid UTF-8 with non-ASCII
 // bytes is converted (a POSIX terminal), anything else is taken as it is (a
 // Windows command line already is in the ANSI code page).

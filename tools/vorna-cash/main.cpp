@@ -3,17 +3,16 @@
 // convention), prints the result code and its text in UTF-8 and exits with
 // the result code.
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "cash/shared/sender_api.h"
 #include "common/platform/platform.h"
 #include "tools/vorna-cash/box_answerer.h"
 #include "tools/vorna-cash/command_line.h"
+#include "vorna/cash_sender.h"
 
-using vorna::cash::ParameterPair;
+using ParameterPair = VornaParameterPair;
 namespace platform = vorna::platform;
 namespace tool = vorna::tool;
 
@@ -70,38 +69,39 @@ int call(platform::LibraryHandle library, const tool::CommandLine& line) {
     const std::string& command = line.command;
     if (command == "x-report" || command == "z-report") {
         auto report =
-            exported<ReportFunction>(library, command == "x-report" ? "xReport" : "zReport");
+            exported<VornaReportFunction>(library, command == "x-report" ? "xReport" : "zReport");
         int code = report(host.pointer, host.count);
         printResult(code, nullptr, false);
         return code;
     }
     if (command == "check") {
-        int code = exported<CheckKktFunction>(library, "checkKKT")(textOut);
+        int code = exported<VornaCheckKktFunction>(library, "checkKKT")(textOut);
         printResult(code, text, true);
         return code;
     }
     if (command == "check-link") {
-        int code = exported<CheckLinkKktFunction>(library, "checkLinkKKT")(textOut, host.pointer,
-                                                                           host.count);
+        int code = exported<VornaCheckLinkKktFunction>(library, "checkLinkKKT")(
+            textOut, host.pointer, host.count);
         printResult(code, text, true);
         return code;
     }
     if (command == "info") {
         char* info = nullptr;
         char** infoOut = line.wantsNull("info") ? nullptr : &info;
-        int code = exported<CheckInfoKktFunction>(library, "checkInfoKKT")(textOut, host.pointer,
-                                                                           host.count, infoOut);
+        int code = exported<VornaCheckInfoKktFunction>(library, "checkInfoKKT")(
+            textOut, host.pointer, host.count, infoOut);
         printResult(code, text, true);
         if (info) {
             std::printf("info: %s\n", platform::cp1251ToUtf8(info).c_str());
-            std::free(info);  // the host owns the text
+            // The host owns the text and gives it back to the library that made it.
+            exported<VornaReleaseInfoKktFunction>(library, "releaseInfoKKT")(info);
         } else {
             std::printf("info: (none)\n");
         }
         return code;
     }
     const char* unc = line.wantsNull("unc") ? nullptr : line.unc.c_str();
-    int code = exported<SendChequeFunction>(library, "sendCheque")(
+    int code = exported<VornaSendChequeFunction>(library, "sendCheque")(
         unc, line.sum, line.comis, host.pointer, host.count, textOut, line.print ? 1 : 0);
     printResult(code, text, true);
     return code;
@@ -130,6 +130,10 @@ std::vector<tool::CommandLine> parseCalls(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    if (argc == 2 && tool::isHelpOption(argv[1])) {
+        std::printf("%s", tool::usageText());
+        return 0;
+    }
     std::vector<tool::CommandLine> calls;
     try {
         calls = parseCalls(argc, argv);

@@ -1,0 +1,118 @@
+// A long-running host: the sender loaded into this process as a banking host
+// loads it, 10,000 checkInfoKKT calls each followed by releaseInfoKKT, and the
+// resident memory before and after (VORNA_INFO_CALLS sets another number:
+// under Wine, where every call loads the driver slowly, the test runs 1,000). The recording driver
+// hands out a 4 KiB information text, so a text that stayed would show: the same calls without the
+// release grow the memory by the size of their texts.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cash/shared/sender_api.h"
+#include "common/platform/platform.h"
+#include "tests/sender/sender_host.h"
+
+namespace vorna {
+namespace testing_support {
+namespace {
+
+constexpr std::size_t kTextSize = 4096;
+constexpr int kDefaultCalls = 10000;
+constexpr int kWarmUp = 200;
+constexpr int kLeakCalls = 1000;
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer keeps freed memory in quarantine: resident memory grows
+// with every allocation, released or not.
+constexpr bool kMemoryIsMeasurable = false;
+#else
+constexpr bool kMemoryIsMeasurable = true;
+#endif
+
+class LongRunningHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string driver = host.path(host.work(), "recording.dll");
+        host.installDriver("recording_driver", "recording.dll");
+        // Logging off: a long-running host's log would grow by design.
+        host.writeFile("vorna.cash.sender.ini", "UseLog=N\nCashDriver=" + driver + "\n");
+        host.writeFile("driver.script", "GetInfoKKT text " + std::string(kTextSize, 'I') + "\n");
+        saved_ = platform::currentDirectory();
+        // The recording driver reads its script and writes its calls here.
+        ASSERT_TRUE(platform::setCurrentDirectory(host.work()));
+        library_ = platform::loadLibrary(
+            host.path(host.work(), std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX));
+        ASSERT_NE(library_, nullptr) << platform::loaderErrorText();
+        checkInfo_ =
+            reinterpret_cast<CheckInfoKktFunction>(platform::findSymbol(library_, "checkInfoKKT"));
+        release_ = reinterpret_cast<ReleaseInfoKktFunction>(
+            platform::findSymbol(library_, "releaseInfoKKT"));
+        ASSERT_NE(checkInfo_, nullptr);
+        ASSERT_NE(release_, nullptr);
+    }
+    void TearDown() override {
+        if (library_) platform::freeLibrary(library_);
+        platform::setCurrentDirectory(saved_);
+    }
+
+    // One call; the text it handed out (checked to be the driver's).
+    char* info() {
+        const char* text = nullptr;
+        char* info = nullptr;
+        EXPECT_EQ(checkInfo_(&text, nullptr, 0, &info), 0);
+        EXPECT_NE(info, nullptr);
+        if (info) {
+            EXPECT_EQ(std::string(info).size(), kTextSize);
+        }
+        return info;
+    }
+    void infoAndRelease(int calls) {
+        for (int i = 0; i < calls && !::testing::Test::HasFailure(); ++i) release_(info());
+    }
+
+    static int callsToMake() {
+        std::string text;
+        if (!platform::environmentVariable("VORNA_INFO_CALLS", text) || text.empty())
+            return kMemoryIsMeasurable ? kDefaultCalls : kDefaultCalls / 10;
+        return std::atoi(text.c_str());
+    }
+
+    SenderHost host;
+    std::string saved_;
+    platform::LibraryHandle library_ = nullptr;
+    CheckInfoKktFunction checkInfo_ = nullptr;
+    ReleaseInfoKktFunction release_ = nullptr;
+};
+
+TEST_F(LongRunningHost, MemoryStaysFlatOverTenThousandInfoCallsWithRelease) {
+    release_(nullptr);  // allowed, does nothing
+    const int calls = callsToMake();
+    infoAndRelease(kWarmUp);
+    const std::uint64_t before = platform::residentMemoryBytes();
+    infoAndRelease(calls);
+    const std::uint64_t after = platform::residentMemoryBytes();
+    std::printf("resident memory: %.2f MiB after %d calls, %.2f MiB after %d more\n",
+                before / double(kMiB), kWarmUp, after / double(kMiB), calls);
+
+    // The same calls keeping their texts: the measurement sees them.
+    std::vector<char*> kept;
+    for (int i = 0; i < kLeakCalls; ++i) kept.push_back(info());
+    const std::uint64_t keeping = platform::residentMemoryBytes();
+    std::printf("%.2f MiB after %d calls whose texts are kept\n", keeping / double(kMiB),
+                kLeakCalls);
+    for (char* text : kept) release_(text);
+
+    if (!kMemoryIsMeasurable) GTEST_SKIP() << "resident memory is not comparable here";
+    ASSERT_GT(before, 0u);
+    EXPECT_LT(after, before + kMiB) << "released texts must not add up";
+    EXPECT_GT(keeping, after + 2 * kMiB) << "kept texts should show";
+}
+
+}  // namespace
+}  // namespace testing_support
+}  // namespace vorna
