@@ -12,6 +12,7 @@
 #include "common/platform/platform.h"
 #include "tools/vorna-cash/box_answerer.h"
 #include "tools/vorna-cash/command_line.h"
+#include "tools/vorna-cash/journal_commands.h"
 
 using vorna::cash::ParameterPair;
 namespace platform = vorna::platform;
@@ -136,6 +137,10 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vorna-cash: %s\n%s", e.what(), tool::usageText());
         return kToolFailure;
+    }
+    if (calls.front().command == "journal" || calls.front().command == "settle") {
+        tool::BoxAnswerer answerer(calls.front().answers);
+        return tool::runJournalCommand(calls.front());
     }
     const std::string& chosen = calls.front().library;
     std::string path = chosen.empty() ? defaultLibrary() : chosen;
