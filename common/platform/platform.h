@@ -113,6 +113,10 @@ bool localTime(DateTime& out);
 bool systemTime(DateTime& out);
 // Seconds since 1970 (UTC) of the wall clock.
 std::int64_t unixTime();
+// Ends the process at once with this exit code: no destructors, no atexit
+// handlers, no flushing of C streams (TerminateProcess, _exit), as a crash or
+// a killed host would end.
+[[noreturn]] void terminateProcess(int exitCode);
 // Sleeps the calling thread.
 void sleepMilliseconds(unsigned milliseconds);
 // The computer's name, read into a 16-byte buffer (at most 15 characters); empty on failure.

@@ -330,6 +330,8 @@ unsigned long alreadyExistsCode() { return EEXIST; }
 
 std::string utf8FileName(const std::string& path) { return path; }
 
+void terminateProcess(int exitCode) { _exit(exitCode); }
+
 // ---- message boxes ----------------------------------------------------------
 
 namespace {

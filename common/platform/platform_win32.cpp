@@ -284,6 +284,11 @@ std::string errorText(unsigned long code) {
 
 unsigned long alreadyExistsCode() { return ERROR_ALREADY_EXISTS; }
 
+void terminateProcess(int exitCode) {
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+    ExitProcess(static_cast<UINT>(exitCode));  // not reached: TerminateProcess does not return
+}
+
 std::string utf8FileName(const std::string& path) {
     if (path.empty()) return path;
     const int size =
