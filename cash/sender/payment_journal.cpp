@@ -36,7 +36,7 @@ const char kColumns[] =
 // One prepared statement, finalized on every path.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) : db_(db) {
+    Statement(sqlite3* db, const char* sql) {
         code_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
     }
     ~Statement() { sqlite3_finalize(stmt_); }
@@ -63,7 +63,6 @@ public:
     }
 
 private:
-    sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
     int code_ = SQLITE_OK;
 };
