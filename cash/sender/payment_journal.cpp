@@ -140,6 +140,19 @@ PaymentJournal::PaymentJournal(const std::string& path) : path_(path) {
     const std::string folder = platform::removeFileSpec(path);
     if (!folder.empty() && folder != path) platform::createDirectory(folder);
     try {
+        openOrStartAfresh();
+    } catch (...) {
+        // No destructor runs for an object that was never made: SQLite's
+        // connection (made even when opening fails) is closed here.
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+void PaymentJournal::openOrStartAfresh() {
+    const std::string& path = path_;
+    try {
         open();
     } catch (const JournalError&) {
         const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_ERROR;

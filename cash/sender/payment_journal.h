@@ -93,6 +93,7 @@ public:
     int pruneOnceADay(int retentionDays);
 
 private:
+    void openOrStartAfresh();
     void open();
     void exec(const char* sql);
     [[noreturn]] void fail(const std::string& what, int code);
