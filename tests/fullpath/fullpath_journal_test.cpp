@@ -265,7 +265,8 @@ TEST_F(JournalFullPath, AHostKilledAtAnyRegisterCallThenSendingAgainRegistersOnc
                           std::to_string(again.result) + "\n" + again.output;
         }
     }
-    std::cout << points.size() << " kill points (" << (representative ? "representative" : "all")
+    std::cout << points.size() << " kill points ("
+              << (representative ? "the register calls" : "every call, the register calls twice")
               << " of " << trace.size() << " calls): " << doubled << " doubled, " << lost << " lost"
               << std::endl;
     EXPECT_EQ(doubled, 0) << violations;
