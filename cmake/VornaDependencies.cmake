@@ -23,6 +23,36 @@ else()
   target_link_libraries(vorna_json INTERFACE nlohmann_json::nlohmann_json)
 endif()
 
+# SQLite, the storage of the sender's payment journal, pinned to one version:
+# natively Debian's library; for Windows the amalgamation of the same version,
+# made from Debian's source package by scripts/sqlite-amalgamation.sh (the
+# bootstrap runs it) and compiled here into a static library.
+set(VORNA_SQLITE_VERSION 3.40.1)
+if(WIN32)
+  set(VORNA_SQLITE_DIR ${CMAKE_SOURCE_DIR}/build/third_party/sqlite-${VORNA_SQLITE_VERSION}
+    CACHE PATH "The SQLite amalgamation (sqlite3.c, sqlite3.h)")
+  if(NOT EXISTS ${VORNA_SQLITE_DIR}/sqlite3.c)
+    message(FATAL_ERROR "No SQLite amalgamation in ${VORNA_SQLITE_DIR}: run scripts/bootstrap.sh")
+  endif()
+  file(STRINGS ${VORNA_SQLITE_DIR}/sqlite3.h sqlite_version_line
+    REGEX "^#define SQLITE_VERSION[ \t]+\"")
+  if(NOT sqlite_version_line MATCHES "\"${VORNA_SQLITE_VERSION}\"")
+    message(FATAL_ERROR "SQLite amalgamation ${sqlite_version_line}: ${VORNA_SQLITE_VERSION} expected")
+  endif()
+  add_library(vorna_sqlite STATIC ${VORNA_SQLITE_DIR}/sqlite3.c)
+  target_include_directories(vorna_sqlite SYSTEM PUBLIC ${VORNA_SQLITE_DIR})
+  # Third-party code, compiled as its authors ship it: their warnings are not ours.
+  target_compile_options(vorna_sqlite PRIVATE -w -O2)
+  target_compile_definitions(vorna_sqlite PRIVATE SQLITE_OMIT_LOAD_EXTENSION SQLITE_THREADSAFE=1)
+else()
+  find_package(SQLite3 REQUIRED)
+  if(NOT SQLite3_VERSION VERSION_EQUAL VORNA_SQLITE_VERSION)
+    message(FATAL_ERROR "SQLite ${SQLite3_VERSION} found: ${VORNA_SQLITE_VERSION} expected")
+  endif()
+  add_library(vorna_sqlite INTERFACE)
+  target_link_libraries(vorna_sqlite INTERFACE SQLite::SQLite3)
+endif()
+
 if(WIN32)
   # The shared runtime DLLs go beside our binaries and into the package.
   set(VORNA_RUNTIME_DLLS)

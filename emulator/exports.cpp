@@ -124,6 +124,7 @@ int runCall(Instance* instance, const char* name, CallKind kind, const std::stri
             line += " = " + resultText(result, context);
         session.appendLine(kTraceFileName, line);
     }
+    exitWhenAsked();
     if (!thrown.empty()) throw InjectedException(thrown);
     return result;
 }

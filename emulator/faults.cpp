@@ -1,11 +1,23 @@
 #include "emulator/faults.h"
 
+#include "common/platform/platform.h"
 #include "emulator/errors.h"
 
 namespace vorna {
 namespace emulator {
 
 using nlohmann::json;
+
+namespace {
+// Set by an "exit" fault; the call ends the process once its state is saved.
+bool exitAsked = false;
+// The exit code of a process ended by an "exit" fault.
+constexpr int kExitFaultCode = 86;
+}  // namespace
+
+void exitWhenAsked() {
+    if (exitAsked) platform::terminateProcess(kExitFaultCode);
+}
 
 json takeFault(json& state, const std::string& function, bool operation) {
     json& faults = state["faults"];
@@ -53,6 +65,10 @@ int applyFault(json& state, const json& fault, const std::string& function) {
     if (kind == "connection_lost") {
         state["connectionLost"] = true;
         return error::notConnected;
+    }
+    if (kind == "exit") {
+        exitAsked = true;
+        return 0;
     }
     if (kind == "unconfirmed") {
         state["lastDocument"]["closed"] = false;

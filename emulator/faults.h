@@ -8,7 +8,10 @@
 //               (the condition sets in and the call fails with its number),
 //               "unconfirmed" (libfptr_close_receipt: before = the receipt is
 //               not closed although 0 is returned; after = it is closed and
-//               fiscalised, but libfptr_check_document_closed says it is not)
+//               fiscalised, but libfptr_check_document_closed says it is not),
+//               "exit" (the host process ends abruptly inside the call, as a
+//               killed host does: before = the register did nothing, after =
+//               its work is done and kept; the state is saved first)
 //   "function": the libfptr_* name it hits, or "*" for any register operation
 //   "timing":   "before" or "after"
 //   "skip":     matching calls that pass before it hits (default 0)
@@ -31,6 +34,9 @@ bool actsBefore(const nlohmann::json& fault);
 // Sets in the condition of the fault and returns the error number the call
 // reports; throws for a "throw" fault.
 int applyFault(nlohmann::json& state, const nlohmann::json& fault, const std::string& function);
+// Ends the process abruptly when an "exit" fault hit the call just finished
+// (called once the call's state is saved and traced).
+void exitWhenAsked();
 // Builds a fault object (the tool and tests use it).
 nlohmann::json makeFault(const std::string& kind, const std::string& function,
                          const std::string& timing, int count = 1, int error = 0, int skip = 0);

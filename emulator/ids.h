@@ -46,6 +46,9 @@ enum : int {
     price = 65632,
     quantity = 65633,
     documentClosed = 65644,
+    ticketArrived = 65670,
+    fiscalSign = 65626,
+    fnDocumentType = 65697,
     isFiscalFN = 65662,
     printHeadTemperature = 65667,
     isFNPresent = 65707,
@@ -68,13 +71,26 @@ enum : int {
 
 // Kinds of libfptr_fn_query_data (parameter fnDataType).
 enum : int {
+    fnLastReceipt = 4,
     fnLastDocument = 5,
     fnRegistration = 9,
+    fnTicketByNumber = 12,
+    fnDocumentByNumber = 13,
+};
+
+// Fiscal storage document types (parameter fnDocumentType) of the documents
+// the emulated register journals; 0 for those that are no fiscal document.
+enum : int {
+    fdShiftOpen = 2,
+    fdReceipt = 3,
+    fdShiftClose = 5,
 };
 
 // Fiscal tags used by the operations themselves.
 enum : int {
     tagBuyerContact = 1008,
+    tagTotal = 1020,
+    tagOperationType = 1054,
     tagCashier = 1021,
     tagCashierInn = 1203,
     tagAgentSign = 1057,

@@ -176,6 +176,7 @@ void RegisterMachine::journal(json entry, int number) {
     json line = {{"document", number}};
     line.update(entry);
     line["time"] = formatTime(now());
+    line["at"] = now();  // the moment itself, for the fiscal storage's queries
     line["shift"] = s_["shift"]["number"];
     session_.appendLine(kJournalFileName, line.dump());
 }

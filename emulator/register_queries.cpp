@@ -1,12 +1,60 @@
 #include "emulator/register_machine.h"
 
 #include "emulator/errors.h"
+#include "emulator/file_io.h"
 #include "emulator/ids.h"
 
 namespace vorna {
 namespace emulator {
 
 using nlohmann::json;
+
+namespace {
+
+// The documents of the fiscal storage are the register's journal lines.
+std::vector<json> journalDocuments(const std::string& directory) {
+    std::vector<json> documents;
+    std::string text;
+    if (!readWholeFile(emulatorFile(directory, kJournalFileName), text)) return documents;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        json line = json::parse(text.substr(start, end - start), nullptr, false);
+        if (line.is_object() && line.contains("document")) documents.push_back(line);
+        start = end + 1;
+    }
+    return documents;
+}
+
+int fnDocumentType(const json& document) {
+    const std::string type = document.value("type", "");
+    if (type == "receipt") return id::fdReceipt;
+    if (type == "open_shift") return id::fdShiftOpen;
+    if (type == "z_report") return id::fdShiftClose;
+    return 0;
+}
+
+// Tag 1054 of a receipt type: 1 sale, 2 sale return.
+int operationType(int receiptType) { return receiptType == 2 ? 2 : receiptType == 1 ? 1 : 0; }
+
+// The read-back parameters of one document, as the storage reports them.
+void describeDocument(const json& document, ParamSet& out) {
+    out.set(id::documentNumber, ParamValue::ofInt(document["document"].get<int>()));
+    out.set(id::dateTime, ParamValue::ofDateTime(document.value("at", std::int64_t{0})));
+    out.set(id::fnDocumentType, ParamValue::ofInt(fnDocumentType(document)));
+    if (document.value("type", "") != "receipt") return;
+    const double total = document["total"].get<double>();
+    out.set(id::receiptNumber, ParamValue::ofInt(document["receiptNumber"].get<int>()));
+    out.set(id::fiscalSign,
+            ParamValue::ofText(std::to_string(document["fiscalSign"].get<std::int64_t>())));
+    out.set(id::receiptSum, ParamValue::ofDouble(total));
+    out.set(id::tagTotal, ParamValue::ofDouble(total));
+    out.set(id::tagOperationType,
+            ParamValue::ofInt(operationType(document["receiptType"].get<int>())));
+}
+
+}  // namespace
 
 int RegisterMachine::queryData() {
     if (int e = requireConnection()) return e;
@@ -106,11 +154,41 @@ int RegisterMachine::fnQueryData() {
                     out.set(tag, ParamValue::ofText(it->get<std::string>()));
             }
             return 0;
-        case id::fnLastDocument:
-            out.set(id::documentNumber, ParamValue::ofInt(s_["lastDocument"]["number"].get<int>()));
+        case id::fnLastDocument: {
+            const int last = s_["lastDocument"]["number"].get<int>();
+            for (const json& document : journalDocuments(session_.directory()))
+                if (document["document"].get<int>() == last) describeDocument(document, out);
+            out.set(id::documentNumber, ParamValue::ofInt(last));
             out.set(id::dateTime,
                     ParamValue::ofDateTime(s_["lastDocument"]["time"].get<std::int64_t>()));
             return 0;
+        }
+        case id::fnLastReceipt: {
+            const std::vector<json> documents = journalDocuments(session_.directory());
+            for (auto it = documents.rbegin(); it != documents.rend(); ++it)
+                if (it->value("type", "") == "receipt") {
+                    describeDocument(*it, out);
+                    return 0;
+                }
+            return error::invalidParameter;
+        }
+        case id::fnDocumentByNumber:
+        case id::fnTicketByNumber: {
+            const ParamValue* number = instance_.input.find(id::documentNumber);
+            if (!number) return error::invalidParameter;
+            for (const json& document : journalDocuments(session_.directory())) {
+                if (document["document"].get<std::int64_t>() != number->asInt()) continue;
+                if (kind->asInt() == id::fnDocumentByNumber) {
+                    describeDocument(document, out);
+                } else {
+                    // The emulated register has no link to the operator: no ticket arrives.
+                    out.set(id::documentNumber, ParamValue::ofInt(number->asInt()));
+                    out.set(id::ticketArrived, ParamValue::ofBool(false));
+                }
+                return 0;
+            }
+            return error::invalidParameter;
+        }
         default:
             return error::invalidParameter;
     }

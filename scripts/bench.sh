@@ -44,16 +44,9 @@ cross_google_benchmark() {
   if [ -f "$deps/install/lib/cmake/benchmark/benchmarkConfig.cmake" ]; then return 0; fi
   step "Google Benchmark for MinGW in $deps"
   mkdir -p "$deps/source"
-  if ! apt-get source --download-only --print-uris benchmark >/dev/null 2>&1; then
-    local list=/etc/apt/sources.list.d/vorna-debian-sources.sources
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: bookworm" \
-      "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
-      $sudo tee "$list" >/dev/null
-    $sudo apt-get update -qq
-  fi
-  (cd "$deps" && apt-get source --download-only benchmark >/dev/null)
+  # shellcheck source=scripts/debian-source.sh
+  source "$root/scripts/debian-source.sh"
+  debian_source_fetch benchmark "$deps"
   tar -xzf "$deps"/benchmark_*.orig.tar.gz -C "$deps/source" --strip-components=1
   cmake -S "$deps/source" -B "$deps/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \

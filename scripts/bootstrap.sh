@@ -7,8 +7,10 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   libboost-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
-  zip unzip locales
+  zip unzip locales libsqlite3-dev tcl
 )
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Wine converts command-line arguments with the Unix locale: without a real
 # ru_RU.UTF-8 locale, Cyrillic arguments lose their high bits on the way to a
@@ -31,6 +33,7 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -eq 0 ]; then
   ensure_russian_locale
+  bash "$root/scripts/sqlite-amalgamation.sh"
   exit 0
 fi
 
@@ -44,4 +47,6 @@ $SUDO apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
   "${missing[@]}" >/dev/null
 ensure_russian_locale
+# The 32-bit build's SQLite, from Debian's source package (cached in build/third_party).
+bash "$root/scripts/sqlite-amalgamation.sh"
 echo "bootstrap: done"

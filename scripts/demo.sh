@@ -138,6 +138,11 @@ tape_before=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
 host_call send send --unc 4711 --sum 12345 --comis 1500 --pair TYPE_OPER=P \
   --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
 tape_after=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+# The host repeats the payment (its own timeout, a restart): the payment
+# journal answers it, the register prints nothing.
+host_call send-again send --unc 4711 --sum 12345 --comis 1500 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+tape_repeat=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
 host_call x-report x-report
 
 step "The register's tape of the receipt"
@@ -149,6 +154,15 @@ fi
 
 step "The receipt in the register's journal"
 grep '"type":"receipt"' fptr10-journal.jsonl | tail -n 1 || echo "(no receipt)"
+echo "receipts in the register's journal: $(grep -c '"type":"receipt"' fptr10-journal.jsonl)"
+if [ "$tape_repeat" -eq "$tape_after" ]; then
+  echo "the repeated send of 4711 printed nothing: answered from the payment journal"
+else
+  echo "the repeated send of 4711 printed on the tape" >&2
+fi
+
+step "The payment journal: vorna-cash journal --unc 4711"
+run vorna-cash journal --unc 4711
 
 step "Logs"
 find . -name '*.log' -newer vorna.cash.sender.ini | sort

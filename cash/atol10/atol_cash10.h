@@ -48,6 +48,11 @@ public:
     int GetInfoKKT(char** out) override;
     int SetParameters(const std::map<std::string, std::string>& parameters) override;
 
+    // The driver's optional export QueryFiscalDocument (not an ICash slot).
+    int QueryFiscalDocument(unsigned number, FiscalDocument* out) {
+        return cash_.QueryFiscalDocument(number, out);
+    }
+
     // Whether the register library was loaded for this object.
     bool libraryLoaded() const { return cash_.module_ != nullptr; }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cash/atol10/fptr10/binding.h"
+#include "cash/shared/fiscal_document.h"
 
 namespace vorna {
 namespace cash {
@@ -58,6 +59,9 @@ public:
 
     // 0 = paper present or not needed, 5 = no paper, else the mapped query failure.
     int CheckPaper();
+    // The fiscal storage's last document number (number 0) or one document;
+    // connects when not connected. 0, or the mapped failure (never 0 then).
+    int QueryFiscalDocument(unsigned number, FiscalDocument* out);
 
     void* slipDialog_;
     fptr10::Handle handle_;

@@ -1,5 +1,8 @@
-// The library's three entry points, plain C functions under their own names.
+// The library's entry points, plain C functions under their own names: the
+// three every driver has, and the optional reading of the fiscal storage.
+#include "cash/atol10/atol_cash10.h"
 #include "cash/atol10/driver_objects.h"
+#include "cash/shared/ResultCode.h"
 
 extern "C" {
 
@@ -10,4 +13,15 @@ vorna::cash::ICash* CreateObjectWithIni(const char* settingsFile) {
 }
 
 void DestroyObject(vorna::cash::ICash* object) { vorna::cash::destroyDriverObject(object); }
+
+int QueryFiscalDocument(vorna::cash::ICash* object, unsigned number,
+                        vorna::cash::FiscalDocument* out) {
+    if (object == nullptr) return vorna::cash::kOtherError;
+    // Nothing may cross into the caller but a result code.
+    try {
+        return static_cast<vorna::cash::AtolCash10*>(object)->QueryFiscalDocument(number, out);
+    } catch (...) {
+        return vorna::cash::kOtherError;
+    }
+}
 }

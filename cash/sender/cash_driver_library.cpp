@@ -64,6 +64,11 @@ cash::ICash* CashDriverLibrary::created(cash::ICash* object, const char* entryPo
                             " не создала объект ККТ");
 }
 
+cash::QueryFiscalDocumentFunction CashDriverLibrary::fiscalDocumentQuery() const {
+    return reinterpret_cast<cash::QueryFiscalDocumentFunction>(
+        library_.optional_address(cash::kFiscalDocumentEntryPoint));
+}
+
 void CashDriverLibrary::destroyObject() {
     if (!object_) return;
     auto destroy = reinterpret_cast<DestroyObjectFunction>(library_.func_address("DestroyObject"));

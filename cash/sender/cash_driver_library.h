@@ -6,6 +6,7 @@
 
 #include "cash/sender/dynamic_library.h"
 #include "cash/shared/ICash.h"
+#include "cash/shared/fiscal_document.h"
 
 namespace vorna {
 
@@ -24,6 +25,8 @@ public:
     CashDriverLibrary& operator=(const CashDriverLibrary&) = delete;
 
     cash::ICash* object() const { return object_; }
+    // The driver's optional reading of the fiscal storage; null when it has none.
+    cash::QueryFiscalDocumentFunction fiscalDocumentQuery() const;
     const std::string& driverName() const { return driverName_; }
 
     // Gives the object to "DestroyObject"; the library is unloaded when this

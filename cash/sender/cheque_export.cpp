@@ -5,6 +5,7 @@
 
 #include "cash/sender/call_frame.h"
 #include "cash/sender/driver_run.h"
+#include "cash/sender/journaled_payment.h"
 #include "cash/sender/payment.h"
 #include "cash/sender/result_text.h"
 #include "cash/sender/sender_files.h"
@@ -131,7 +132,20 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
             cheques.setTaxType(taxTypeIndex(details.cashDriver, payment.ndsCode));
             cheques.setPaymentType(0);
             cheques.setParameters(receiptAttributes(details, payment, comis, print));
-            result = runCashObject(cheques, code);
+            const std::string journalPath = paymentJournalPath(details);
+            if (journalPath.empty()) {
+                result = runCashObject(cheques, code);
+            } else {
+                FrameState journalFrame = frame;
+                journalFrame.code = code;
+                JournaledPayment journaled;
+                journaled.key = JournalKey{code, unc, payment.typeOper};
+                journaled.summa = summa;
+                journaled.comis = comis;
+                journaled.ndsCode = payment.ndsCode;
+                result = sendJournaled(journaled, cheques, journalFrame, journalPath,
+                                       journalRetentionDays(details));
+            }
         } catch (const std::exception& e) {
             if (frame.logging) appendErrorLine(errorLogTarget(), e.what());
             result = cash::kOtherError;

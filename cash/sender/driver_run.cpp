@@ -49,9 +49,15 @@ char* copyOf(const char* text) {
 }  // namespace
 
 int runCashObject(CashObject& object, const std::string& code) {
+    return runWithDriver(code, [&](CashDriverLibrary& driver) {
+        return callDriver([&] { return object.Execute(*driver.object()); });
+    });
+}
+
+int runWithDriver(const std::string& code, const std::function<int(CashDriverLibrary&)>& body) {
     ComScope com;
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
-    int result = callDriver([&] { return object.Execute(*driver->object()); });
+    int result = body(*driver);
     driver->destroyObject();
     return result;
 }

@@ -35,6 +35,10 @@ public:
         return address;
     }
 
+    void* optional_address(const std::string& name) const {
+        return platform::findSymbol(handle_, name.c_str());
+    }
+
 private:
     platform::LibraryHandle handle_;
 };
@@ -46,6 +50,10 @@ dynamic_library::~dynamic_library() = default;
 
 void* dynamic_library::func_address(const std::string& name) const {
     return impl_->func_address(name);
+}
+
+void* dynamic_library::optional_address(const std::string& name) const {
+    return impl_->optional_address(name);
 }
 
 }  // namespace vorna

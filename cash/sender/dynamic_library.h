@@ -18,6 +18,8 @@ public:
     // The address of an entry point; throws app_exception with the system
     // text when the library does not export it.
     void* func_address(const std::string& name) const;
+    // The address of an entry point a library may lack; null then.
+    void* optional_address(const std::string& name) const;
 
 private:
     class dynamic_library_impl;

@@ -53,6 +53,8 @@ const KeyField kKeys[] = {
     {"SupplierPhone", &SenderSettings::supplierPhone},
     {"SupplierName", &SenderSettings::supplierName},
     {"SupplierInn", &SenderSettings::supplierInn},
+    {"PaymentJournal", &SenderSettings::paymentJournal},
+    {"JournalRetentionDays", &SenderSettings::journalRetentionDays},
 };
 }  // namespace
 

@@ -26,6 +26,9 @@ struct SenderSettings {
     std::string supplierPhone;
     std::string supplierName;
     std::string supplierInn;
+    // The payment journal's file (relative: to logDirectory); empty: no journal.
+    std::string paymentJournal;
+    std::string journalRetentionDays;
 
     // The one record of the process, made on first use.
     static SenderSettings& instance();

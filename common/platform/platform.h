@@ -80,6 +80,27 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// An exclusive lock on one byte of a file, taken without waiting and held
+// between construction and destruction; one file carries many such locks (the
+// byte's offset names what is locked). Another holder, in this or another
+// process, makes the state busy. The lock ends with its holder's process.
+class ByteLock {
+public:
+    enum class State { held, busy, failed };
+    // Opens (creating) the file and locks the byte at offset (below 2^62).
+    ByteLock(const std::string& path, std::uint64_t offset);
+    ~ByteLock();
+    ByteLock(const ByteLock&) = delete;
+    ByteLock& operator=(const ByteLock&) = delete;
+    State state() const;
+    // The system error of a failed lock (0 otherwise).
+    unsigned long error() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
 // ---- process figures --------------------------------------------------------
 
 // Bytes of this process's memory now resident in RAM (the working set on Windows); 0 on failure.
@@ -104,6 +125,10 @@ bool localTime(DateTime& out);
 bool systemTime(DateTime& out);
 // Seconds since 1970 (UTC) of the wall clock.
 std::int64_t unixTime();
+// Ends the process at once with this exit code: no destructors, no atexit
+// handlers, no flushing of C streams (TerminateProcess, _exit), as a crash or
+// a killed host would end.
+[[noreturn]] void terminateProcess(int exitCode);
 // Sleeps the calling thread.
 void sleepMilliseconds(unsigned milliseconds);
 // The computer's name, read into a 16-byte buffer (at most 15 characters); empty on failure.
@@ -216,6 +241,9 @@ std::string cp1251ToUtf8(const std::string& text);
 std::string utf8ToCp1251(const std::string& text);
 // Wide text to UTF-8.
 std::string wideToUtf8(const std::wstring& text);
+// A file name of ours as interfaces that take UTF-8 file names want it (SQLite):
+// converted from the ANSI code page on Windows, the same bytes on POSIX.
+std::string utf8FileName(const std::string& path);
 // UTF-8 to wide text.
 std::wstring utf8ToWide(const std::string& text);
 

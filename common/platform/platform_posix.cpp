@@ -185,6 +185,48 @@ FileLock::~FileLock() {
 
 bool FileLock::ok() const { return impl_->fd >= 0; }
 
+// Open-file-description locks: unlike classic fcntl locks they belong to the
+// descriptor, so two holders in one process exclude each other as well.
+struct ByteLock::Impl {
+    int fd = -1;
+    State state = State::failed;
+    unsigned long error = 0;
+};
+
+ByteLock::ByteLock(const std::string& path, std::uint64_t offset) : impl_(new Impl) {
+    impl_->fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (impl_->fd < 0) {
+        impl_->error = static_cast<unsigned long>(errno);
+        return;
+    }
+    struct flock range = {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    range.l_start = static_cast<off_t>(offset);
+    range.l_len = 1;
+    if (fcntl(impl_->fd, F_OFD_SETLK, &range) == 0) {
+        impl_->state = State::held;
+        return;
+    }
+    const int failure = errno;
+    close(impl_->fd);
+    impl_->fd = -1;
+    if (failure == EAGAIN || failure == EACCES) {
+        impl_->state = State::busy;
+    } else {
+        impl_->error = static_cast<unsigned long>(failure);
+        errno = failure;
+    }
+}
+
+ByteLock::~ByteLock() {
+    if (impl_->fd >= 0) close(impl_->fd);  // closing the descriptor releases its locks
+}
+
+ByteLock::State ByteLock::state() const { return impl_->state; }
+
+unsigned long ByteLock::error() const { return impl_->error; }
+
 // ---- process figures --------------------------------------------------------
 
 std::uint64_t residentMemoryBytes() {
@@ -285,6 +327,10 @@ std::string errorText(unsigned long code) {
 }
 
 unsigned long alreadyExistsCode() { return EEXIST; }
+
+std::string utf8FileName(const std::string& path) { return path; }
+
+void terminateProcess(int exitCode) { _exit(exitCode); }
 
 // ---- message boxes ----------------------------------------------------------
 

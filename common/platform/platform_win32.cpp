@@ -145,6 +145,50 @@ FileLock::~FileLock() {
 
 bool FileLock::ok() const { return impl_->file != INVALID_HANDLE_VALUE; }
 
+struct ByteLock::Impl {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    OVERLAPPED at = {};
+    State state = State::failed;
+    unsigned long error = 0;
+};
+
+ByteLock::ByteLock(const std::string& path, std::uint64_t offset) : impl_(new Impl) {
+    impl_->file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (impl_->file == INVALID_HANDLE_VALUE) {
+        impl_->error = GetLastError();
+        return;
+    }
+    impl_->at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    impl_->at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    if (LockFileEx(impl_->file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                   &impl_->at)) {
+        impl_->state = State::held;
+        return;
+    }
+    const DWORD failure = GetLastError();
+    CloseHandle(impl_->file);
+    impl_->file = INVALID_HANDLE_VALUE;
+    if (failure == ERROR_LOCK_VIOLATION || failure == ERROR_IO_PENDING) {
+        impl_->state = State::busy;
+    } else {
+        impl_->error = failure;
+        SetLastError(failure);
+    }
+}
+
+ByteLock::~ByteLock() {
+    if (impl_->file != INVALID_HANDLE_VALUE) {
+        UnlockFileEx(impl_->file, 0, 1, 0, &impl_->at);
+        CloseHandle(impl_->file);
+    }
+}
+
+ByteLock::State ByteLock::state() const { return impl_->state; }
+
+unsigned long ByteLock::error() const { return impl_->error; }
+
 // ---- process figures --------------------------------------------------------
 
 std::uint64_t residentMemoryBytes() {
@@ -239,6 +283,21 @@ std::string errorText(unsigned long code) {
 }
 
 unsigned long alreadyExistsCode() { return ERROR_ALREADY_EXISTS; }
+
+void terminateProcess(int exitCode) {
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+    ExitProcess(static_cast<UINT>(exitCode));  // not reached: TerminateProcess does not return
+}
+
+std::string utf8FileName(const std::string& path) {
+    if (path.empty()) return path;
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (size <= 0) return path;
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], size);
+    return wideToUtf8(wide);
+}
 
 // ---- message boxes ----------------------------------------------------------
 

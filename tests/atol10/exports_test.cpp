@@ -34,8 +34,9 @@ class DriverLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ =
-            freshDirectory(std::string("exports-") + info->test_suite_name() + "-" + info->name());
+        // The run without the register may go on at the same time: a folder of its own.
+        const std::string run = registerLibraryHidden() ? "exports-hidden-" : "exports-";
+        dir_ = freshDirectory(run + info->test_suite_name() + "-" + info->name());
         std::string binDir;
         ASSERT_TRUE(platform::environmentVariable("VORNA_BIN_DIR", binDir));
         // A copy of its own, so that every test loads the library afresh.

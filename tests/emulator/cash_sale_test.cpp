@@ -37,6 +37,35 @@ TEST_F(CashSaleTest, FfdOneTwoRegisterTakesTheSameSale) {
     EXPECT_FALSE(r.contains("1057"));
 }
 
+// An "exit" fault ends the process inside the call, as a killed host ends:
+// before the register's work nothing is kept, after it the work is kept; the
+// fault is used up either way, so the next process runs on.
+TEST_F(CashSaleTest, ExitFaultEndsTheProcessBeforeOrAfterTheWork) {
+    // The exit code 86 of the fault; POSIX's system() gives it in the second byte.
+    auto endedByFault = [](int status) { return status == 86 || status == 86 * 256; };
+    std::string out;
+    editState([](json& s) {
+        s["faults"] = json::array(
+            {{{"kind", "exit"}, {"function", "libfptr_close_receipt"}, {"timing", "before"}}});
+    });
+    EXPECT_TRUE(endedByFault(runProgram("emulator_cash_sale", "--price 10", &out))) << out;
+    std::vector<json> j = journal();
+    ASSERT_EQ(1u, j.size()) << "only the shift opening";
+    EXPECT_TRUE(state()["faults"].empty());
+    EXPECT_TRUE(state()["receipt"].is_object()) << "the receipt stays open in the register";
+
+    editState([](json& s) {
+        s["receipt"] = nullptr;
+        s["faults"] = json::array(
+            {{{"kind", "exit"}, {"function", "libfptr_close_receipt"}, {"timing", "after"}}});
+    });
+    EXPECT_TRUE(endedByFault(runProgram("emulator_cash_sale", "--price 10", &out))) << out;
+    j = journal();
+    ASSERT_EQ(2u, j.size()) << "the receipt is registered before the process ends";
+    EXPECT_EQ("receipt", j[1]["type"]);
+    EXPECT_TRUE(state()["faults"].empty());
+}
+
 }  // namespace
 }  // namespace emulator_test
 }  // namespace vorna

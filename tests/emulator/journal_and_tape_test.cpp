@@ -1,5 +1,7 @@
 // What the register registered (journal) and printed (tape) for each kind of
 // document.
+#include <cstdio>
+
 #include "tests/emulator/emulator_fixture.h"
 
 namespace vorna {
@@ -183,6 +185,66 @@ TEST_F(JournalAndTapeTest, NonfiscalDocumentIsPrintedOnly) {
     const std::size_t text = t.find(u8"Пречек: перевод 100.00\n");
     ASSERT_NE(std::string::npos, text);
     EXPECT_LT(text, t.find(u8"НЕФИСКАЛЬНЫЙ ДОКУМЕНТ\n"));
+}
+
+// The fiscal storage's document queries answer from the journal.
+TEST_F(JournalAndTapeTest, FiscalStorageDocumentQueries) {
+    enum : int {
+        kReceiptNumber = 65597,
+        kReceiptSum = 65600,
+        kFiscalSign = 65626,
+        kTicketArrived = 65670,
+        kFnDocumentType = 65697,
+        kTotal = 1020,
+        kOperationType = 1054,
+    };
+    ASSERT_EQ(0, d_.cashSale("a", 123.45));
+    ASSERT_EQ(0, d_.cashSale("b", 300));
+    ASSERT_EQ(0, d_.openReceipt(2));
+    ASSERT_EQ(0, d_.position("b", 300, 7));
+    ASSERT_EQ(0, d_.pay(0, 300));
+    ASSERT_EQ(0, d_.close());
+    const std::vector<json> j = journal();
+    ASSERT_EQ(4u, j.size());
+
+    ASSERT_EQ(0, d_.fnQuery(5));
+    EXPECT_EQ(4, d_.getInt(kDocumentNumber));
+    EXPECT_EQ(3, d_.getInt(kFnDocumentType));
+    EXPECT_EQ(2, d_.getInt(kOperationType));
+
+    d_.setInt(kDocumentNumber, 2);
+    ASSERT_EQ(0, d_.fnQuery(13));
+    EXPECT_EQ(2, d_.getInt(kDocumentNumber));
+    EXPECT_EQ(3, d_.getInt(kFnDocumentType));
+    EXPECT_EQ(1, d_.getInt(kOperationType));
+    EXPECT_EQ(1, d_.getInt(kReceiptNumber));
+    EXPECT_DOUBLE_EQ(123.45, d_.getDouble(kTotal));
+    EXPECT_DOUBLE_EQ(123.45, d_.getDouble(kReceiptSum));
+    EXPECT_EQ(std::to_string(j[1]["fiscalSign"].get<std::int64_t>()), d_.getText(kFiscalSign));
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    d_.lib().libfptr_get_param_datetime(d_.handle(), 65590, &year, &month, &day, &hour, &minute,
+                                        &second);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
+                  minute, second);
+    EXPECT_EQ(j[1]["time"].get<std::string>(), stamp);
+
+    d_.setInt(kDocumentNumber, 1);
+    ASSERT_EQ(0, d_.fnQuery(13));
+    EXPECT_EQ(2, d_.getInt(kFnDocumentType)) << "the shift opening report";
+
+    ASSERT_EQ(0, d_.fnQuery(4));
+    EXPECT_EQ(4, d_.getInt(kDocumentNumber));
+    EXPECT_DOUBLE_EQ(300, d_.getDouble(kTotal));
+
+    d_.setInt(kDocumentNumber, 3);
+    ASSERT_EQ(0, d_.fnQuery(12));
+    EXPECT_EQ(3, d_.getInt(kDocumentNumber));
+    EXPECT_FALSE(d_.getBool(kTicketArrived));
+
+    d_.setInt(kDocumentNumber, 99);
+    EXPECT_LT(d_.fnQuery(13), 0) << "no such document";
+    EXPECT_LT(d_.fnQuery(12), 0);
 }
 
 }  // namespace

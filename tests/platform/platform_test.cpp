@@ -91,6 +91,29 @@ TEST(Files, FileLockIsTakenAndGivenBack) {
     EXPECT_TRUE(again.ok());
 }
 
+TEST(Files, ByteLockHoldsOneByteAgainstEveryOtherHolder) {
+    const std::string path = join(tempDir(), "vorna-platform-bytes.lock");
+    const std::uint64_t high = (std::uint64_t{1} << 61) + 12345;
+    {
+        p::ByteLock first(path, high);
+        ASSERT_EQ(p::ByteLock::State::held, first.state());
+        p::ByteLock same(path, high);
+        EXPECT_EQ(p::ByteLock::State::busy, same.state()) << "a second holder in this process";
+        EXPECT_EQ(0u, same.error());
+        p::ByteLock other(path, high + 1);
+        EXPECT_EQ(p::ByteLock::State::held, other.state()) << "another byte is free";
+    }
+    p::ByteLock again(path, high);
+    EXPECT_EQ(p::ByteLock::State::held, again.state()) << "given back with its holder";
+    p::ByteLock nowhere(join(join(tempDir(), "vorna-no-such-folder"), "x.lock"), 1);
+    EXPECT_EQ(p::ByteLock::State::failed, nowhere.state());
+    EXPECT_NE(0u, nowhere.error());
+}
+
+TEST(Text, Utf8FileNameIsTheNameSqliteOpens) {
+    EXPECT_EQ("C:\\logs\\payments.sqlite", p::utf8FileName("C:\\logs\\payments.sqlite"));
+}
+
 TEST(Files, RemoveFileSpecDropsTheLastComponent) {
     std::string sep(1, p::pathSeparator());
     EXPECT_EQ(p::removeFileSpec("a" + sep + "b" + sep + "c.ini"), "a" + sep + "b");

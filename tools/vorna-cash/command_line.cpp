@@ -63,8 +63,8 @@ std::vector<std::string> splitList(const std::string& text) {
     return items;
 }
 
-const std::vector<std::string> kCommands = {"x-report",   "z-report", "check",
-                                            "check-link", "info",     "send"};
+const std::vector<std::string> kCommands = {"x-report", "z-report", "check",   "check-link",
+                                            "info",     "send",     "journal", "settle"};
 const std::vector<std::string> kNullable = {"unc", "pairs", "key", "value", "result-text", "info"};
 }  // namespace
 
@@ -115,6 +115,26 @@ CommandLine parseCommandLine(int argc, char** argv) {
                     "info, not '" +
                     argument + "'");
             line.nullArguments.push_back(argument);
+        } else if ((line.command == "journal" || line.command == "settle") && option == "--unc") {
+            line.unc = argumentToCp1251(value());
+            uncGiven = true;
+        } else if ((line.command == "journal" || line.command == "settle") && option == "--code") {
+            line.code = argumentToCp1251(value());
+        } else if (line.command == "settle" && option == "--type") {
+            line.typeOper = value();
+            if (line.typeOper != "P" && line.typeOper != "V")
+                throw std::invalid_argument("--type takes P or V");
+        } else if (line.command == "journal" && option == "--since") {
+            line.since = value();
+            if (line.since.size() != 10 || line.since[4] != '-' || line.since[7] != '-')
+                throw std::invalid_argument("--since takes a date YYYY-MM-DD");
+        } else if (line.command == "journal" && option == "--state") {
+            line.state = value();
+            if (line.state != "started" && line.state != "registered" && line.state != "refused" &&
+                line.state != "in doubt" && line.state != "in-doubt")
+                throw std::invalid_argument(
+                    "--state takes started, registered, refused or in-doubt");
+            if (line.state == "in-doubt") line.state = "in doubt";
         } else if (line.command == "send" && option == "--unc") {
             line.unc = argumentToCp1251(value());
             uncGiven = true;
@@ -132,6 +152,7 @@ CommandLine parseCommandLine(int argc, char** argv) {
     if (line.command == "send" && (!uncGiven && !line.wantsNull("unc")))
         throw std::invalid_argument("send needs --unc");
     if (line.command == "send" && !sumGiven) throw std::invalid_argument("send needs --sum");
+    if (line.command == "settle" && !uncGiven) throw std::invalid_argument("settle needs --unc");
     if (line.command == "check" && !line.pairs.empty())
         throw std::invalid_argument("check takes no --pair");
     return line;
@@ -147,6 +168,13 @@ const char* usageText() {
            "  check\n"
            "  check-link | info [--pair KEY=VALUE]...\n"
            "  send --unc N --sum KOPECKS [--comis K] [--no-print] [--pair KEY=VALUE]...\n"
+           "the payment journal (PaymentJournal of vorna.cash.sender.ini beside vorna-cash):\n"
+           "  journal [--unc N] [--since YYYY-MM-DD] [--state "
+           "started|registered|refused|in-doubt]\n"
+           "          [--code IBS_CODE]          lists the records\n"
+           "  settle --unc N [--type P|V] [--code IBS_CODE]\n"
+           "          settles a record in doubt against the register's fiscal storage,\n"
+           "          registering nothing, and prints what it found\n"
            "options for every command:\n"
            "  --answer yes,no,...      answers the library's message boxes in order\n"
            "  --library PATH           the sender library (default: the one beside vorna-cash)\n"

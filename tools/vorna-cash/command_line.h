@@ -21,6 +21,11 @@ struct CommandLine {
     bool countGiven = false;                  // --count overrides the number of pairs
     int count = 0;
     std::vector<std::string> nullArguments;  // unc, pairs, key, value, result-text, info
+    // journal and settle: the payment journal of the sender's settings
+    std::string code;            // IBS_CODE of the record (settle), the settings file
+    std::string typeOper = "P";  // TYPE_OPER of the record (settle)
+    std::string since;           // journal: records started on or after this date
+    std::string state;           // journal: records in this state
     bool wantsNull(const std::string& argument) const;
 };
 

@@ -10,6 +10,7 @@
 #include "common/platform/platform.h"
 #include "tools/vorna-cash/box_answerer.h"
 #include "tools/vorna-cash/command_line.h"
+#include "tools/vorna-cash/journal_commands.h"
 #include "vorna/cash_sender.h"
 
 using ParameterPair = VornaParameterPair;
@@ -140,6 +141,10 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vorna-cash: %s\n%s", e.what(), tool::usageText());
         return kToolFailure;
+    }
+    if (calls.front().command == "journal" || calls.front().command == "settle") {
+        tool::BoxAnswerer answerer(calls.front().answers);
+        return tool::runJournalCommand(calls.front());
     }
     const std::string& chosen = calls.front().library;
     std::string path = chosen.empty() ? defaultLibrary() : chosen;

@@ -1,0 +1,33 @@
+// sendCheque with the payment journal on: a payment already registered is
+// answered from the journal, one in doubt is settled against the fiscal
+// storage first, and every attempt is recorded durably before the driver is
+// loaded and again with its outcome.
+#pragma once
+
+#include <string>
+
+#include "cash/sender/call_frame.h"
+#include "cash/sender/cash_object.h"
+#include "cash/sender/payment_journal.h"
+#include "cash/sender/sender_settings.h"
+
+namespace vorna {
+
+struct JournaledPayment {
+    JournalKey key;
+    unsigned summa = 0;
+    unsigned comis = 0;
+    std::string ndsCode;
+};
+
+// The journal's file: the setting PaymentJournal, a relative path taken
+// relative to LogDirectory. Empty when the journal is off.
+std::string paymentJournalPath(const SenderSettings& settings);
+// JournalRetentionDays, 400 when absent or not a positive number.
+int journalRetentionDays(const SenderSettings& settings);
+
+// The payment through the journal; cheques is the payment's Checks object.
+int sendJournaled(const JournaledPayment& payment, CashObject& cheques, const FrameState& frame,
+                  const std::string& journalPath, int retentionDays);
+
+}  // namespace vorna

@@ -1,0 +1,371 @@
+#include "cash/sender/payment_journal.h"
+
+#include <sqlite3.h>
+
+#include "common/platform/platform.h"
+
+// The build pins SQLite: the Windows amalgamation and the system library are
+// the same version.
+static_assert(SQLITE_VERSION_NUMBER == 3040001, "SQLite 3.40.1 expected");
+
+namespace vorna {
+
+namespace {
+
+constexpr int kBusyMilliseconds = 10000;
+constexpr int kSchemaVersion = 1;
+constexpr std::int64_t kSecondsPerDay = 24 * 3600;
+
+const char kSchema[] =
+    "CREATE TABLE IF NOT EXISTS payments ("
+    " code TEXT NOT NULL, unc TEXT NOT NULL, type_oper TEXT NOT NULL,"
+    " summa INTEGER NOT NULL, comis INTEGER NOT NULL, nds_code TEXT NOT NULL,"
+    " state TEXT NOT NULL, result INTEGER NOT NULL,"
+    " started_at INTEGER NOT NULL, finished_at INTEGER NOT NULL,"
+    " document_before INTEGER NOT NULL, receipt_number INTEGER NOT NULL,"
+    " receipt_time TEXT NOT NULL, fiscal_sign TEXT NOT NULL, attempts INTEGER NOT NULL,"
+    " PRIMARY KEY (code, unc, type_oper));"
+    "CREATE INDEX IF NOT EXISTS payments_started ON payments (started_at);"
+    "CREATE INDEX IF NOT EXISTS payments_receipt ON payments (receipt_number);"
+    "CREATE TABLE IF NOT EXISTS journal_meta (key TEXT PRIMARY KEY, value INTEGER NOT NULL);";
+
+const char kColumns[] =
+    "code, unc, type_oper, summa, comis, nds_code, state, result, started_at, finished_at,"
+    " document_before, receipt_number, receipt_time, fiscal_sign, attempts";
+
+// One prepared statement, finalized on every path.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) {
+        code_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    int prepared() const { return code_; }
+    Statement& bind(int i, const std::string& text) {
+        sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& bind(int i, std::int64_t value) {
+        sqlite3_bind_int64(stmt_, i, value);
+        return *this;
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return sqlite3_step(stmt_); }
+    std::int64_t integer(int i) const { return sqlite3_column_int64(stmt_, i); }
+    std::string text(int i) const {
+        const unsigned char* t = sqlite3_column_text(stmt_, i);
+        return t ? std::string(reinterpret_cast<const char*>(t),
+                               static_cast<std::size_t>(sqlite3_column_bytes(stmt_, i)))
+                 : std::string();
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+    int code_ = SQLITE_OK;
+};
+
+JournalRecord readRecord(const Statement& s) {
+    JournalRecord r;
+    r.key.code = s.text(0);
+    r.key.unc = s.text(1);
+    r.key.typeOper = s.text(2);
+    r.summa = static_cast<unsigned>(s.integer(3));
+    r.comis = static_cast<unsigned>(s.integer(4));
+    r.ndsCode = s.text(5);
+    journalStateFromName(s.text(6), r.state);
+    r.result = static_cast<int>(s.integer(7));
+    r.startedAt = s.integer(8);
+    r.finishedAt = s.integer(9);
+    r.documentBefore = s.integer(10);
+    r.receipt.number = s.integer(11);
+    r.receipt.dateTime = s.text(12);
+    r.receipt.fiscalSign = s.text(13);
+    r.attempts = static_cast<int>(s.integer(14));
+    return r;
+}
+
+bool damaged(int code) {
+    const int primary = code & 0xFF;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
+std::string systemErrorText(unsigned long code) {
+    std::string text = platform::errorText(code);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+// 64-bit FNV-1a of the key, within the offsets a byte lock takes.
+std::uint64_t keyOffset(const JournalKey& key) {
+    std::uint64_t hash = 1469598103934665603ULL;
+    const std::string text = key.code + '\x1f' + key.unc + '\x1f' + key.typeOper;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    return hash & ((1ULL << 62) - 1);
+}
+
+}  // namespace
+
+const char* journalStateName(JournalState state) {
+    switch (state) {
+        case JournalState::started:
+            return "started";
+        case JournalState::registered:
+            return "registered";
+        case JournalState::refused:
+            return "refused";
+        case JournalState::inDoubt:
+            return "in doubt";
+    }
+    return "started";
+}
+
+bool journalStateFromName(const std::string& name, JournalState& state) {
+    for (JournalState s : {JournalState::started, JournalState::registered, JournalState::refused,
+                           JournalState::inDoubt})
+        if (name == journalStateName(s)) {
+            state = s;
+            return true;
+        }
+    return false;
+}
+
+PaymentJournal::PaymentJournal(const std::string& path) : path_(path) {
+    const std::string folder = platform::removeFileSpec(path);
+    if (!folder.empty() && folder != path) platform::createDirectory(folder);
+    try {
+        openOrStartAfresh();
+    } catch (...) {
+        // No destructor runs for an object that was never made: SQLite's
+        // connection (made even when opening fails) is closed here.
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+void PaymentJournal::openOrStartAfresh() {
+    const std::string& path = path_;
+    try {
+        open();
+    } catch (const JournalError&) {
+        const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_ERROR;
+        if (!damaged(code)) throw;
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        // Kept for whoever investigates, never deleted: the file and its companions.
+        const std::string aside = path + ".damaged-" + std::to_string(platform::unixTime());
+        if (!platform::replaceFile(path, aside)) {
+            const unsigned long error = platform::lastError();
+            throw JournalError("Журнал платежей " + path + " повреждён и не может быть отложен в " +
+                               aside + ": ошибка системы " + std::to_string(error) + " (" +
+                               systemErrorText(error) + ")");
+        }
+        for (const char* companion : {"-wal", "-shm", "-journal"})
+            platform::replaceFile(path + companion, aside + companion);
+        notes_.push_back("Журнал платежей " + path + " повреждён (" + sqlite3_errstr(code) +
+                         "): файл отложен как " + aside + ", начат новый журнал");
+        open();
+    }
+}
+
+PaymentJournal::~PaymentJournal() { sqlite3_close_v2(db_); }
+
+void PaymentJournal::fail(const std::string& what, int code) {
+    std::string message = "Журнал платежей " + path_ + ": " + what + ": " +
+                          (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code));
+    const int systemError = db_ ? sqlite3_system_errno(db_) : 0;
+    if (systemError != 0)
+        message += " (ошибка системы " + std::to_string(systemError) + ": " +
+                   systemErrorText(static_cast<unsigned long>(systemError)) + ")";
+    throw JournalError(message);
+}
+
+void PaymentJournal::exec(const char* sql) {
+    const int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) fail(sql, code);
+}
+
+void PaymentJournal::open() {
+    const int opened = sqlite3_open_v2(
+        platform::utf8FileName(path_).c_str(), &db_,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (opened != SQLITE_OK) fail("открытие", opened);
+    sqlite3_extended_result_codes(db_, 1);
+    // A connection lives for one call: closing it must not checkpoint the log
+    // into the database every time (two more syncs a payment); SQLite's
+    // automatic checkpoints keep the log short.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_busy_timeout(db_, kBusyMilliseconds);
+    // A commit is on the disk when it returns: the write-ahead log is synced
+    // at every commit, so a power cut keeps every record that was committed.
+    exec("PRAGMA journal_mode=WAL");
+    exec("PRAGMA synchronous=FULL");
+    Statement version(db_, "PRAGMA user_version");
+    if (version.prepared() != SQLITE_OK || version.step() != SQLITE_ROW)
+        fail("чтение версии", sqlite3_errcode(db_));
+    if (version.integer(0) == kSchemaVersion) return;
+    exec("BEGIN IMMEDIATE");
+    try {
+        exec(kSchema);
+        exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+        exec("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+bool PaymentJournal::find(const JournalKey& key, JournalRecord& record) {
+    Statement s(db_, (std::string("SELECT ") + kColumns +
+                      " FROM payments WHERE code=?1 AND unc=?2 AND type_oper=?3")
+                         .c_str());
+    if (s.prepared() != SQLITE_OK) fail("поиск", s.prepared());
+    s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper);
+    const int step = s.step();
+    if (step == SQLITE_ROW) {
+        record = readRecord(s);
+        return true;
+    }
+    if (step != SQLITE_DONE) fail("поиск", step);
+    return false;
+}
+
+void PaymentJournal::begin(const JournalRecord& r) {
+    Statement s(db_,
+                "INSERT INTO payments (code, unc, type_oper, summa, comis, nds_code, state, result,"
+                " started_at, finished_at, document_before, receipt_number, receipt_time,"
+                " fiscal_sign, attempts)"
+                " VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'started', -1, ?7, 0, -1, 0, '', '', 1)"
+                " ON CONFLICT (code, unc, type_oper) DO UPDATE SET summa=?4, comis=?5,"
+                " nds_code=?6, state='started', result=-1, started_at=?7, finished_at=0,"
+                " document_before=-1, receipt_number=0, receipt_time='', fiscal_sign='',"
+                " attempts=attempts+1");
+    if (s.prepared() != SQLITE_OK) fail("запись начала платежа", s.prepared());
+    s.bind(1, r.key.code).bind(2, r.key.unc).bind(3, r.key.typeOper);
+    s.bind(4, static_cast<std::int64_t>(r.summa)).bind(5, static_cast<std::int64_t>(r.comis));
+    s.bind(6, r.ndsCode).bind(7, platform::unixTime());
+    const int step = s.step();
+    if (step != SQLITE_DONE) fail("запись начала платежа", step);
+}
+
+void PaymentJournal::recordDocumentBefore(const JournalKey& key, std::int64_t number) {
+    Statement s(db_,
+                "UPDATE payments SET document_before=?4 WHERE code=?1 AND unc=?2 AND type_oper=?3");
+    if (s.prepared() != SQLITE_OK) fail("запись номера документа", s.prepared());
+    s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, number);
+    const int step = s.step();
+    if (step != SQLITE_DONE) fail("запись номера документа", step);
+}
+
+void PaymentJournal::finish(const JournalKey& key, JournalState state, int result,
+                            const ReceiptDocument& receipt) {
+    Statement s(db_,
+                "UPDATE payments SET state=?4, result=?5, finished_at=?6, receipt_number=?7,"
+                " receipt_time=?8, fiscal_sign=?9 WHERE code=?1 AND unc=?2 AND type_oper=?3");
+    if (s.prepared() != SQLITE_OK) fail("запись итога платежа", s.prepared());
+    s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper);
+    s.bind(4, std::string(journalStateName(state))).bind(5, static_cast<std::int64_t>(result));
+    s.bind(6, platform::unixTime()).bind(7, receipt.number).bind(8, receipt.dateTime);
+    s.bind(9, receipt.fiscalSign);
+    const int step = s.step();
+    if (step != SQLITE_DONE) fail("запись итога платежа", step);
+}
+
+bool PaymentJournal::claimedByOther(const JournalKey& key, std::int64_t documentNumber) {
+    Statement s(db_,
+                "SELECT 1 FROM payments WHERE receipt_number=?4 AND state='registered'"
+                " AND NOT (code=?1 AND unc=?2 AND type_oper=?3) LIMIT 1");
+    if (s.prepared() != SQLITE_OK) fail("поиск документа", s.prepared());
+    s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, documentNumber);
+    const int step = s.step();
+    if (step != SQLITE_ROW && step != SQLITE_DONE) fail("поиск документа", step);
+    return step == SQLITE_ROW;
+}
+
+std::vector<JournalRecord> PaymentJournal::list(const JournalFilter& filter) {
+    // The date is the local calendar day; SQLite turns it into the moment.
+    Statement s(db_, (std::string("SELECT ") + kColumns +
+                      ", datetime(started_at, 'unixepoch', 'localtime')"
+                      " FROM payments WHERE (?1='' OR unc=?1) AND (?2='' OR state=?2)"
+                      " AND (?3='' OR started_at >= CAST(strftime('%s', ?3, 'utc') AS INTEGER))"
+                      " ORDER BY started_at, unc")
+                         .c_str());
+    if (s.prepared() != SQLITE_OK) fail("чтение", s.prepared());
+    s.bind(1, filter.unc).bind(2, filter.state).bind(3, filter.since);
+    std::vector<JournalRecord> records;
+    int step;
+    while ((step = s.step()) == SQLITE_ROW) {
+        records.push_back(readRecord(s));
+        records.back().startedLocal = s.text(15);
+    }
+    if (step != SQLITE_DONE) fail("чтение", step);
+    return records;
+}
+
+int PaymentJournal::pruneOnceADay(int retentionDays) {
+    const std::int64_t now = platform::unixTime();
+    const std::int64_t today = now / kSecondsPerDay;
+    exec("BEGIN IMMEDIATE");
+    try {
+        Statement last(db_, "SELECT value FROM journal_meta WHERE key='pruned_day'");
+        if (last.prepared() != SQLITE_OK) fail("чистка", last.prepared());
+        const int step = last.step();
+        if (step == SQLITE_ROW && last.integer(0) >= today) {
+            exec("COMMIT");
+            return 0;
+        }
+        // Only settled records go: a payment in doubt stays until it is settled.
+        Statement prune(db_,
+                        "DELETE FROM payments WHERE started_at < ?1"
+                        " AND state IN ('registered', 'refused')");
+        prune.bind(1, now - static_cast<std::int64_t>(retentionDays) * kSecondsPerDay);
+        if (prune.prepared() != SQLITE_OK || prune.step() != SQLITE_DONE)
+            fail("чистка", sqlite3_errcode(db_));
+        const int deleted = sqlite3_changes(db_);
+        Statement mark(db_,
+                       "INSERT INTO journal_meta (key, value) VALUES ('pruned_day', ?1)"
+                       " ON CONFLICT (key) DO UPDATE SET value=?1");
+        mark.bind(1, today);
+        if (mark.prepared() != SQLITE_OK || mark.step() != SQLITE_DONE)
+            fail("чистка", sqlite3_errcode(db_));
+        exec("COMMIT");
+        return deleted;
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+struct PaymentKeyLock::Impl {
+    std::unique_ptr<platform::ByteLock> lock;
+};
+
+PaymentKeyLock::PaymentKeyLock(const std::string& journalPath, const JournalKey& key)
+    : impl_(new Impl) {
+    const std::string file = journalPath + ".lock";
+    impl_->lock = std::make_unique<platform::ByteLock>(file, keyOffset(key));
+    switch (impl_->lock->state()) {
+        case platform::ByteLock::State::held:
+            held_ = true;
+            return;
+        case platform::ByteLock::State::busy:
+            held_ = false;
+            return;
+        case platform::ByteLock::State::failed:
+            break;
+    }
+    const unsigned long error = impl_->lock->error();
+    throw JournalError("Журнал платежей: файл блокировки " + file + ": ошибка системы " +
+                       std::to_string(error) + " (" + systemErrorText(error) + ")");
+}
+
+PaymentKeyLock::~PaymentKeyLock() = default;
+
+}  // namespace vorna

@@ -1,0 +1,40 @@
+// Settling a payment in doubt against the register's fiscal storage: the
+// receipts after the document number recorded when the attempt began are read
+// through the driver's optional export, and exactly one receipt of the same
+// operation type and sum that no other record claims is the payment's.
+#pragma once
+
+#include <string>
+
+#include "cash/sender/payment_journal.h"
+
+namespace vorna {
+
+class CashDriverLibrary;
+
+enum class SettleVerdict {
+    registered,       // one receipt found: the payment is fiscal
+    notRegistered,    // no such receipt: the payment may be made
+    noStartingPoint,  // the attempt never reached the receipt: nothing can exist
+    unsupported,      // the driver cannot read its fiscal storage
+    unreadable,       // the storage did not answer: nothing is known
+    ambiguous,        // more than one receipt fits: a person must decide
+};
+
+struct SettleOutcome {
+    SettleVerdict verdict = SettleVerdict::unreadable;
+    ReceiptDocument receipt;  // with registered
+    std::string detail;       // what was found, for the logs and the tool
+};
+
+// With a driver already loaded.
+SettleOutcome settleWithDriver(PaymentJournal& journal, const JournalRecord& record,
+                               CashDriverLibrary& driver);
+// Loads the driver of the settings code for the reading.
+SettleOutcome settlePayment(PaymentJournal& journal, const JournalRecord& record,
+                            const std::string& code);
+
+// Tag 1054 of the operation type "P" (sale) or "V" (sale return).
+int operationTypeOf(const std::string& typeOper);
+
+}  // namespace vorna

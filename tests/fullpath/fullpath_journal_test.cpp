@@ -1,0 +1,279 @@
+// The payment journal along the whole road (vorna-cash, the sender, the ATOL
+// driver, the emulated register): a payment sent again is answered from the
+// journal, a doubt is settled against the fiscal storage, a host killed at any
+// register call leaves a payment that the next send registers exactly once,
+// and two hosts sending one transfer at once register it once.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <thread>
+
+#include "cash/sender/payment_journal.h"
+#include "common/platform/platform.h"
+#include "tests/fullpath/fullpath_host.h"
+
+namespace vorna {
+namespace testing_support {
+namespace {
+
+using nlohmann::json;
+using ::testing::HasSubstr;
+
+constexpr char kJournalSetting[] = "PaymentJournal=payments.sqlite\n";
+
+class JournalFullPath : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The first payment of the day opens the shift; the cases run in an open one.
+        PaymentRun opening = path.pay({}, {"yes"});
+        ASSERT_EQ(opening.result, 0) << opening.output;
+        journalPath = path.host.path(path.host.logs(), "payments.sqlite");
+    }
+
+    // Every receipt of the register for the worked example's sum.
+    std::size_t receiptsOfThePayment() const {
+        std::size_t n = 0;
+        for (const json& r : path.registerFolder.receipts())
+            n += r.value("total", 0.0) == 123.45 ? 1 : 0;
+        return n;
+    }
+
+    std::string operationLog() const { return utf8(path.host.fileText(path.host.operationLog())); }
+    // sendCheque's error log is in the host's current folder.
+    std::string errorLog() const {
+        return utf8(path.host.fileText(path.host.path(path.host.work(), "error.log")));
+    }
+
+    void forgetJournal() const {
+        for (const char* suffix : {"", "-wal", "-shm", ".lock"}) {
+            std::error_code ignored;
+            std::filesystem::remove(journalPath + suffix, ignored);
+        }
+    }
+
+    FullPathHost path{{"--ffd", "1.2"}, kJournalSetting};
+    std::string journalPath;
+};
+
+TEST_F(JournalFullPath, TheSamePaymentTwiceIsOneReceiptAnotherSumIsRefused) {
+    // The opening payment registered 4711 already: sending it again prints nothing.
+    const std::size_t before = path.registerFolder.receipts().size();
+    PaymentRun again = path.pay();
+    EXPECT_EQ(again.result, 0) << again.output;
+    EXPECT_TRUE(again.newReceipts.empty());
+    EXPECT_THAT(operationLog(), HasSubstr(utf8("уже зарегистрирован (журнал платежей): чек ФД №")));
+    EXPECT_EQ(path.registerFolder.receipts().size(), before);
+
+    ProcessResult other = path.run({"send", "--unc", "4711", "--sum", "12346", "--pair",
+                                    "TYPE_OPER=P", "--pair", "SHORT=x", "--pair", "NDS_CODE=1105"});
+    EXPECT_EQ(printedResult(other.output), 100) << other.output;
+    EXPECT_THAT(errorLog(), HasSubstr(utf8("Перевод 4711 (TYPE_OPER=P) уже зарегистрирован на "
+                                           "сумму 123.45")));
+    EXPECT_THAT(errorLog(), HasSubstr(utf8("передана сумма 123.46")));
+    EXPECT_EQ(path.registerFolder.receipts().size(), before);
+
+    // A return of the same transfer is another payment.
+    PaymentRun refund = path.pay({"TYPE_OPER=V"});
+    EXPECT_EQ(refund.result, 0) << refund.output;
+    EXPECT_EQ(refund.newReceipts.size(), 1u);
+
+    ProcessResult listing = path.run({"journal", "--unc", "4711"});
+    EXPECT_EQ(listing.exitCode, 0) << listing.output << listing.errors;
+    EXPECT_THAT(listing.output, HasSubstr("unc=4711 type=P sum=123.45"));
+    EXPECT_THAT(listing.output, HasSubstr("unc=4711 type=V sum=123.45"));
+    EXPECT_THAT(listing.output, HasSubstr("state=registered"));
+}
+
+TEST_F(JournalFullPath, TheLineLostAfterTheCloseIsSettledWhenItIsBack) {
+    forgetJournal();
+    path.registerFolder.addFault(
+        {{"kind", "connection_lost"}, {"function", "libfptr_close_receipt"}, {"timing", "after"}});
+    PaymentRun lost = path.pay();
+    EXPECT_EQ(lost.result, 99) << lost.output;
+    ASSERT_EQ(lost.newReceipts.size(), 1u) << "the register made the receipt fiscal";
+    EXPECT_THAT(path.run({"journal", "--state", "in-doubt"}).output, HasSubstr("unc=4711"));
+
+    // The line is still down: nothing can be known, nothing is registered.
+    PaymentRun stillDown = path.pay();
+    EXPECT_EQ(stillDown.result, 99) << stillDown.output;
+    EXPECT_TRUE(stillDown.newReceipts.empty());
+    EXPECT_THAT(stillDown.output, HasSubstr(utf8("неизвестно, зарегистрирован ли чек")));
+    EXPECT_THAT(errorLog(), HasSubstr(utf8("Проверьте связь с ККТ")));
+    ProcessResult unknown = path.run({"settle", "--unc", "4711"});
+    EXPECT_EQ(unknown.exitCode % 256, 99) << unknown.output;
+    EXPECT_THAT(unknown.output, HasSubstr("settle: unknown"));
+
+    // The line is back: the doubt is settled, the receipt found, nothing printed.
+    path.registerFolder.clearFaults();
+    PaymentRun back = path.pay();
+    EXPECT_EQ(back.result, 0) << back.output;
+    EXPECT_TRUE(back.newReceipts.empty());
+    EXPECT_EQ(receiptsOfThePayment(), 2u) << "the opening payment's and the settled one";
+    EXPECT_THAT(operationLog(), HasSubstr(utf8("Сверка: документы")));
+    EXPECT_THAT(path.run({"journal", "--unc", "4711"}).output, HasSubstr("state=registered"));
+}
+
+TEST_F(JournalFullPath, SettleFindsTheReceiptWithoutRegisteringAnything) {
+    forgetJournal();
+    path.registerFolder.addFault(
+        {{"kind", "connection_lost"}, {"function", "libfptr_close_receipt"}, {"timing", "after"}});
+    ASSERT_EQ(path.pay().result, 99);
+    path.registerFolder.clearFaults();
+    const std::size_t receipts = path.registerFolder.receipts().size();
+    ProcessResult settled = path.run({"settle", "--unc", "4711"});
+    EXPECT_EQ(settled.exitCode, 0) << settled.output << settled.errors;
+    EXPECT_THAT(settled.output, HasSubstr("settle: registered:"));
+    EXPECT_EQ(path.registerFolder.receipts().size(), receipts);
+    EXPECT_THAT(path.run({"journal"}).output, HasSubstr("state=registered"));
+    PaymentRun again = path.pay();
+    EXPECT_EQ(again.result, 0);
+    EXPECT_TRUE(again.newReceipts.empty());
+}
+
+TEST_F(JournalFullPath, RefusedForNoPaperThenSentWithPaperIsOneReceipt) {
+    forgetJournal();
+    path.registerFolder.addFault({{"kind", "paper_out"}, {"function", "libfptr_query_data"}});
+    PaymentRun refused = path.pay();
+    EXPECT_EQ(refused.result, 5) << refused.output;
+    EXPECT_TRUE(refused.newReceipts.empty());
+    EXPECT_THAT(path.run({"journal"}).output, HasSubstr("state=refused result=5"));
+    path.registerFolder.clearFaults();
+    PaymentRun paid = path.pay();
+    EXPECT_EQ(paid.result, 0) << paid.output;
+    EXPECT_EQ(paid.newReceipts.size(), 1u);
+}
+
+TEST_F(JournalFullPath, AKeyRunningInAnotherProcessIsRefusedAtOnce) {
+    forgetJournal();
+    {
+        // This test process holds the payment as another host's send would.
+        PaymentKeyLock other(journalPath, JournalKey{"", "4711", "P"});
+        ASSERT_TRUE(other.held());
+        PaymentRun busy = path.pay();
+        EXPECT_EQ(busy.result, 99) << busy.output;
+        EXPECT_TRUE(busy.newReceipts.empty());
+        EXPECT_THAT(errorLog(), HasSubstr(utf8("уже проводится другим процессом")));
+    }
+    PaymentRun free = path.pay();
+    EXPECT_EQ(free.result, 0) << free.output;
+    EXPECT_EQ(free.newReceipts.size(), 1u);
+}
+
+TEST_F(JournalFullPath, TwoHostsSendingOneTransferAtOnceRegisterItOnce) {
+    forgetJournal();
+    const std::size_t before = receiptsOfThePayment();
+    PaymentRun first, second;
+    std::thread one([&] { first = path.pay(); });
+    std::thread two([&] { second = path.pay(); });
+    one.join();
+    two.join();
+    EXPECT_EQ(receiptsOfThePayment(), before + 1) << first.output << second.output;
+    EXPECT_TRUE(first.result == 0 || second.result == 0) << first.output << second.output;
+    for (const PaymentRun* run : {&first, &second})
+        EXPECT_TRUE(run->result == 0 || run->result == 99) << run->output;
+}
+
+TEST_F(JournalFullPath, AnUnwritableJournalRefusesThePaymentADamagedOneIsMovedAside) {
+    path.host.writeSettings("vorna.cash.atol10.dll",
+                            "PaymentJournal=" + path.host.path(path.host.logs(), "a") +
+                                platform::pathSeparator() + "b" + platform::pathSeparator() +
+                                "payments.sqlite\n");
+    PaymentRun refused = path.pay({"TYPE_OPER=V"});
+    EXPECT_EQ(refused.result, 99) << refused.output;
+    EXPECT_TRUE(refused.newReceipts.empty());
+    EXPECT_THAT(errorLog(), HasSubstr(utf8("ошибка системы")));
+    EXPECT_THAT(errorLog(), HasSubstr(utf8(path.host.path(path.host.logs(), "a"))));
+
+    path.host.writeSettings("vorna.cash.atol10.dll", kJournalSetting);
+    forgetJournal();
+    std::ofstream(journalPath, std::ios::binary) << std::string(2048, 'z');
+    PaymentRun paid = path.pay({"TYPE_OPER=V"});
+    EXPECT_EQ(paid.result, 0) << paid.output;
+    EXPECT_EQ(paid.newReceipts.size(), 1u);
+    EXPECT_THAT(errorLog(), HasSubstr(utf8("повреждён")));
+    bool kept = false;
+    for (const auto& entry : std::filesystem::directory_iterator(path.host.logs()))
+        kept |= entry.path().filename().string().rfind("payments.sqlite.damaged-", 0) == 0;
+    EXPECT_TRUE(kept);
+}
+
+// The host killed at every register call of one journaled payment, before the
+// register's work and after it; a new host process then sends the payment
+// again. Every kill point must end with exactly one receipt.
+TEST_F(JournalFullPath, AHostKilledAtAnyRegisterCallThenSendingAgainRegistersOnce) {
+    forgetJournal();
+    RegisterFolder& folder = path.registerFolder;
+    folder.save();
+    folder.restore();  // the trace of this payment only
+    PaymentRun plain = path.pay();
+    ASSERT_EQ(plain.result, 0) << plain.output;
+    const std::vector<std::string> trace = folder.traceLines();
+    ASSERT_FALSE(trace.empty());
+
+    // Under Wine every process starts slowly: the calls that go to the
+    // register only (the parameter calls change nothing there).
+    std::string which;
+    platform::environmentVariable("VORNA_SWEEP_CASES", which);
+    const bool representative = which == "representative";
+    struct KillPoint {
+        std::string function;
+        int occurrence;
+        std::string timing;
+    };
+    std::vector<KillPoint> points;
+    std::map<std::string, int> seen;
+    for (const std::string& line : trace) {
+        const std::string function = calledFunction(line);
+        const int occurrence = seen[function]++;
+        const bool parameter = function.find("_param") != std::string::npos ||
+                               function.find("error_") != std::string::npos ||
+                               function == "libfptr_set_single_setting";
+        if (representative && parameter) continue;
+        points.push_back({function, occurrence, "before"});
+        // A parameter call changes nothing in the register: dying after it is
+        // dying before the next call.
+        if (!parameter) points.push_back({function, occurrence, "after"});
+    }
+    int doubled = 0, lost = 0;
+    std::string violations;
+    for (const KillPoint& point : points) {
+        folder.restore();
+        forgetJournal();
+        json fault = {{"kind", "exit"}, {"function", point.function}, {"timing", point.timing}};
+        if (point.occurrence > 0) fault["skip"] = point.occurrence;
+        folder.addFault(fault);
+        const std::size_t before = receiptsOfThePayment();
+        PaymentRun killed = path.pay();
+        PaymentRun again = path.pay();
+        const std::size_t made = receiptsOfThePayment() - before;
+        const std::string where =
+            point.function + " #" + std::to_string(point.occurrence + 1) + " " + point.timing;
+        if (killed.result != -1) {
+            violations += where + ": the host was not killed: " + killed.output + "\n";
+            continue;
+        }
+        if (made > 1) {
+            ++doubled;
+            violations += where + ": " + std::to_string(made) + " receipts\n" + again.output;
+        } else if (made == 0 || again.result != 0) {
+            ++lost;
+            violations += where + ": " + std::to_string(made) + " receipts, result " +
+                          std::to_string(again.result) + "\n" + again.output;
+        }
+    }
+    std::cout << points.size() << " kill points ("
+              << (representative ? "the register calls" : "every call, the register calls twice")
+              << " of " << trace.size() << " calls): " << doubled << " doubled, " << lost << " lost"
+              << std::endl;
+    EXPECT_EQ(doubled, 0) << violations;
+    EXPECT_EQ(lost, 0) << violations;
+    EXPECT_TRUE(violations.empty()) << violations;
+}
+
+}  // namespace
+}  // namespace testing_support
+}  // namespace vorna

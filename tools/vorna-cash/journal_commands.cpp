@@ -1,0 +1,129 @@
+#include "tools/vorna-cash/journal_commands.h"
+
+#include <cstdio>
+#include <string>
+
+#include "cash/sender/journaled_payment.h"
+#include "cash/sender/payment.h"
+#include "cash/sender/payment_journal.h"
+#include "cash/sender/payment_settling.h"
+#include "cash/sender/sender_files.h"
+#include "cash/sender/sender_settings.h"
+#include "cash/shared/ResultCode.h"
+#include "common/platform/platform.h"
+
+namespace vorna {
+namespace tool {
+
+namespace {
+
+constexpr int kToolFailure = 125;
+
+void print(const std::string& cp1251) {
+    std::printf("%s\n", platform::cp1251ToUtf8(cp1251).c_str());
+}
+
+std::string recordLine(const JournalRecord& r) {
+    std::string line = "unc=" + r.key.unc + " type=" + r.key.typeOper;
+    if (!r.key.code.empty()) line += " code=" + r.key.code;
+    line += " sum=" + formatAmount(r.summa) + " comis=" + formatAmount(r.comis) +
+            " nds=" + r.ndsCode + " state=" + journalStateName(r.state);
+    if (r.result >= 0) line += " result=" + std::to_string(r.result);
+    line += " started=" + (r.startedLocal.empty() ? std::to_string(r.startedAt) : r.startedLocal);
+    line += " attempts=" + std::to_string(r.attempts);
+    if (r.documentBefore >= 0) line += " document_before=" + std::to_string(r.documentBefore);
+    if (r.receipt.number > 0)
+        line += " receipt=" + std::to_string(r.receipt.number) +
+                " fiscal_sign=" + r.receipt.fiscalSign + " receipt_time=" + r.receipt.dateTime;
+    return line;
+}
+
+const char* verdictName(SettleVerdict verdict) {
+    switch (verdict) {
+        case SettleVerdict::registered:
+            return "registered";
+        case SettleVerdict::notRegistered:
+            return "not registered";
+        case SettleVerdict::noStartingPoint:
+            return "not registered (the attempt never opened a receipt)";
+        case SettleVerdict::unsupported:
+            return "unknown (the driver cannot read the fiscal storage)";
+        case SettleVerdict::unreadable:
+            return "unknown (the fiscal storage could not be read)";
+        case SettleVerdict::ambiguous:
+            return "unknown (more than one receipt fits)";
+    }
+    return "unknown";
+}
+
+int settle(PaymentJournal& journal, const CommandLine& line) {
+    const JournalKey key{line.code, line.unc, line.typeOper};
+    PaymentKeyLock lock(journal.path(), key);
+    if (!lock.held()) {
+        std::printf("settle: the payment is being sent by another process\n");
+        return cash::kOtherError;
+    }
+    JournalRecord record;
+    if (!journal.find(key, record)) {
+        print("settle: no record of unc=" + line.unc + " type=" + line.typeOper);
+        return kToolFailure;
+    }
+    print("record: " + recordLine(record));
+    if (record.state == JournalState::registered || record.state == JournalState::refused) {
+        std::printf("settle: nothing to settle, the record is %s\n",
+                    journalStateName(record.state));
+        return cash::kSuccess;
+    }
+    const SettleOutcome outcome = settlePayment(journal, record, line.code);
+    print(std::string("settle: ") + verdictName(outcome.verdict) + ": " + outcome.detail);
+    switch (outcome.verdict) {
+        case SettleVerdict::registered:
+            journal.finish(key, JournalState::registered, cash::kSuccess, outcome.receipt);
+            return cash::kSuccess;
+        case SettleVerdict::notRegistered:
+        case SettleVerdict::noStartingPoint:
+            // No receipt: the record stops being in doubt; a send makes the payment.
+            journal.finish(key, JournalState::refused, record.result < 0 ? 99 : record.result,
+                           ReceiptDocument());
+            return cash::kSuccess;
+        default:
+            return cash::kOtherError;
+    }
+}
+
+}  // namespace
+
+int runJournalCommand(const CommandLine& line) {
+    loadSettingsFile(senderIniName(std::string()));
+    if (!line.code.empty()) loadSettingsFile(senderIniName(line.code));
+    const SenderSettings& settings = SenderSettings::instance();
+    const std::string path = paymentJournalPath(settings);
+    if (path.empty()) {
+        std::fprintf(stderr,
+                     "vorna-cash: the payment journal is off (no PaymentJournal in "
+                     "vorna.cash.sender.ini)\n");
+        return kToolFailure;
+    }
+    try {
+        PaymentJournal journal(path);
+        for (const std::string& note : journal.notes()) print(note);
+        if (line.command == "settle") return settle(journal, line);
+        JournalFilter filter;
+        filter.unc = line.unc;
+        filter.since = line.since;
+        filter.state = line.state;
+        const std::vector<JournalRecord> records = journal.list(filter);
+        for (const JournalRecord& r : records) {
+            if (!line.code.empty() && r.key.code != line.code) continue;
+            print(recordLine(r));
+        }
+        print("journal: " + path + ", " + std::to_string(records.size()) + " records");
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vorna-cash: %s\n", platform::cp1251ToUtf8(e.what()).c_str());
+        return kToolFailure;
+    }
+}
+
+}  // namespace tool
+}  // namespace vorna
