@@ -15,6 +15,7 @@ for preset in native native-asan win32; do
   echo "=== $preset: configure and build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$JOBS"
+  [ "$preset" = win32 ] && bash scripts/check-win32-exports.sh build/win32
   if [ "$preset" = win32 ] && ! bash scripts/can-run-win32.sh; then
     # Built and linked, but nothing 32-bit can run on this machine: say so
     # loudly rather than fail on the machine or pretend the tests passed.
