@@ -178,6 +178,7 @@ TEST_F(ReceiptOpening, ElectronicReceiptWithoutContactSetsNoTag1008) {
 }
 
 TEST_F(ReceiptOpening, PrechequeOpensANonFiscalDocumentAndAlwaysSucceeds) {
+    useLegacyErrors();  // the older direct numbers in the log
     connect();
     cash().precheque_ = true;
     changeState([](nlohmann::json& s) {

@@ -136,6 +136,7 @@ TEST_F(ShiftHandling, ExpiredShiftClosedOnYes) {
 }
 
 TEST_F(ShiftHandling, RefusedZReportLeavesTheExpiredShift) {
+    useLegacyErrors();  // the older direct numbers in the log
     expireShift();
     cash::Config::instance().autoShift = "Y";
     changeState([](nlohmann::json& s) {
@@ -206,6 +207,7 @@ TEST_F(ShiftHandling, ClosedShiftAfterTheQuestion) {
 }
 
 TEST_F(ShiftHandling, QueryWithoutConnectionIsMapped) {
+    useLegacyErrors();  // the older direct numbers in the log
     EXPECT_EQ(1, cash().IsSessionOpen());  // -11: not connected
     EXPECT_TRUE(takeLog().empty());
 }
