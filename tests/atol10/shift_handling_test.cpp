@@ -207,7 +207,7 @@ TEST_F(ShiftHandling, ClosedShiftAfterTheQuestion) {
 }
 
 TEST_F(ShiftHandling, QueryWithoutConnectionIsMapped) {
-    useLegacyErrors();  // the older direct numbers in the log
+    useLegacyErrors();                     // the older direct numbers in the log
     EXPECT_EQ(1, cash().IsSessionOpen());  // -11: not connected
     EXPECT_TRUE(takeLog().empty());
 }
