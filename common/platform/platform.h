@@ -32,6 +32,18 @@ std::string moduleFileName(LibraryHandle module);
 // Number of modules (the executable and every library) loaded in the process; 0 on failure.
 int loadedModuleCount();
 
+// ---- faults inside foreign code ---------------------------------------------
+
+// Runs body(context); a hardware fault or any other structured exception inside
+// it that the code below does not handle ends only the body: false is returned
+// with faultCode set (the exception code on Windows, the signal number on
+// POSIX); true when the body returned. The body's frames are abandoned on a
+// fault, so it must not own anything that needs a destructor or a lock, and it
+// must not let a C++ exception escape.
+bool guardedCall(void (*body)(void*), void* context, unsigned long& faultCode);
+// The fault code as text: "0xC0000005 (access violation)" on Windows, "SIGSEGV" on POSIX.
+std::string faultText(unsigned long faultCode);
+
 // ---- files and directories ----------------------------------------------
 
 // The path separator of this system: '\\' on Windows, '/' on POSIX.

@@ -31,6 +31,21 @@ TEST(LibraryResult, MapsTheLibraryFailuresToResultCodes) {
     EXPECT_EQ(99, mapLibraryResult(-3801));
 }
 
+TEST(LibraryResult, MapsACurrentLibrarysFailureByItsNumber) {
+    for (int lost : {1, 2, 3, 4, 241}) EXPECT_EQ(1, mapLibraryResult(-1, lost)) << lost;
+    EXPECT_EQ(2, mapLibraryResult(-1, 68));
+    EXPECT_EQ(2, mapLibraryResult(-1, 141));
+    EXPECT_EQ(3, mapLibraryResult(-1, 73));
+    EXPECT_EQ(5, mapLibraryResult(-1, 44));
+    EXPECT_EQ(6, mapLibraryResult(-1, 69));
+    EXPECT_EQ(7, mapLibraryResult(-1, 67));
+    for (int other : {0, 15, 45, 81, 82, 83, 115, -3807})
+        EXPECT_EQ(99, mapLibraryResult(-1, other)) << other;
+    // The number matters only for -1: an older library's direct numbers keep their table.
+    EXPECT_EQ(5, mapLibraryResult(-3807, 0));
+    EXPECT_EQ(0, mapLibraryResult(0, 44));
+}
+
 class DriverObject : public DriverTest {
 protected:
     // A facade object whose creation's trace and log are already taken.

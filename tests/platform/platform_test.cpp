@@ -225,3 +225,61 @@ TEST(Locks, LockIsRecursive) {
     p::LockGuard inner(lock);
     SUCCEED();
 }
+
+// ---- faults inside a guarded call ----------------------------------------
+
+namespace {
+
+void writeThroughNull(void*) {
+    volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
+}
+
+void countCall(void* context) { ++*static_cast<int*>(context); }
+
+// A guarded call inside a guarded call: the inner fault ends only the inner body.
+void crashInsideInnerGuard(void* context) {
+    unsigned long code = 0;
+    const bool returned = p::guardedCall(&writeThroughNull, nullptr, code);
+    *static_cast<int*>(context) = returned ? 1 : 2;
+}
+
+bool underSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#else
+    return false;
+#endif
+}
+
+}  // namespace
+
+TEST(GuardedCall, ABodyThatReturnsIsReportedAsReturned) {
+    int calls = 0;
+    unsigned long code = 12345;
+    EXPECT_TRUE(p::guardedCall(&countCall, &calls, code));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(code, 12345u) << "the fault code is left alone when nothing faulted";
+}
+
+TEST(GuardedCall, AnAccessViolationEndsOnlyTheBody) {
+    if (underSanitizer()) GTEST_SKIP() << "the sanitizer owns the fault signals of this build";
+    for (int round = 0; round < 3; ++round) {
+        unsigned long code = 0;
+        EXPECT_FALSE(p::guardedCall(&writeThroughNull, nullptr, code));
+        const std::string text = p::faultText(code);
+        EXPECT_TRUE(text == "0xC0000005 (access violation)" || text == "SIGSEGV") << text;
+        // The thread goes on as before: the next guarded call runs normally.
+        int calls = 0;
+        EXPECT_TRUE(p::guardedCall(&countCall, &calls, code));
+        EXPECT_EQ(calls, 1);
+    }
+}
+
+TEST(GuardedCall, AnInnerGuardCatchesItsOwnFault) {
+    if (underSanitizer()) GTEST_SKIP() << "the sanitizer owns the fault signals of this build";
+    int inner = 0;
+    unsigned long code = 0;
+    EXPECT_TRUE(p::guardedCall(&crashInsideInnerGuard, &inner, code));
+    EXPECT_EQ(inner, 2);
+}

@@ -1,7 +1,10 @@
 // The binding to the register library: one function per library entry point.
 // Each resolves its entry point by name at every call, so a missing library or
 // an older one without the entry point yields the default result (-1, -1.0,
-// an empty text or nothing). In debug-log mode each call logs its outcome.
+// an empty text or nothing). Each call runs guarded: a C++ exception or a
+// crash inside the library yields the default too. In debug-log mode each
+// call logs its outcome. An operation that fails (below 0) has its reason
+// logged once, with the library's number and description.
 #pragma once
 
 #include <string>
@@ -15,6 +18,16 @@ namespace fptr10 {
 
 using Handle = void*;
 using Module = platform::LibraryHandle;
+
+// The reason of the last operation on this thread that the library answered
+// with a failure: the call and the library's number (libfptr_error_code after
+// -1, or an older library's direct number). Reset by every operation, so it is
+// empty after a success, a missing library or entry point, or a crash.
+struct LibraryFailure {
+    const char* call = nullptr;
+    int number = 0;
+};
+const LibraryFailure& lastFailure();
 
 int libfptr_create(Handle* handle, Module module);
 // Destroys the instance and clears the handle variable.
@@ -60,6 +73,8 @@ int libfptr_begin_nonfiscal_document(Handle handle, Module module);
 int libfptr_end_nonfiscal_document(Handle handle, Module module);
 
 int libfptr_get_settings(Handle handle, Module module, wchar_t* buffer, int size);
+// The number of the instance's last failure.
+int libfptr_error_code(Handle handle, Module module);
 int libfptr_error_description(Handle handle, Module module, wchar_t* buffer, int size);
 // Always 0: the library gives no result.
 int libfptr_set_single_setting(Handle handle, Module module, const std::wstring& key,
