@@ -1,4 +1,16 @@
-// The error numbers of the emulated register and their descriptions.
+// The failures of the emulated register, and how the library reports them.
+//
+// The register's logic names each failure by a condition (the enum below,
+// whose values are the older library generation's direct results). A call
+// reports a failure in one of two conventions, chosen by the state's
+// "errors" member:
+//   current: the call returns -1; libfptr_error_code gives the current
+//            library's failure number (44 no paper, 73 shift closed, ...);
+//   legacy:  the call returns the older direct number (-3807, -3801, ...),
+//            which libfptr_error_code gives as well.
+// A number a fault carries may be written in either numbering: negative
+// numbers are the older direct ones, positive the current ones; each is
+// translated into the active convention where the table has a counterpart.
 #pragma once
 
 #include <string>
@@ -30,13 +42,71 @@ enum : int {
     returnReceiptOpen = -3821,    // a sale return receipt is open
     shiftExpired = -3822,         // the shift is older than 24 hours
     saleReceiptOpen = -3865,      // a sale receipt is open
-    invalidHandle = -3890,        // an unknown or null instance handle
+    invalidHandle = -3890,        // a handle the library did not create, or destroyed
     injectedFailure = -3891,      // a fault set without its own number
     stateDamaged = -3898,         // the state file cannot be read
     internalFailure = -3899,      // the emulator itself failed
 };
 
-// The description of an error number, in UTF-8.
+// The current library's numbers the emulator reports (libfptr_error_code).
+// Those of the published table, then the emulator's own (400 and up) for
+// conditions the table has no number for.
+namespace current {
+enum : int {
+    connectionDisabled = 1,
+    noConnection = 2,
+    portBusy = 3,
+    portNotAvailable = 4,
+    unknown = 15,
+    noPaper = 44,
+    coverOpen = 45,
+    returnReceiptOpen = 67,
+    shiftExpired = 68,
+    saleReceiptOpen = 69,
+    shiftClosed = 73,
+    noReceiptOpen = 81,
+    receiptOpen = 82,
+    shiftOpen = 83,
+    fnExchangeFailed = 115,
+    fnShiftExpired = 141,
+    connectionLostInOperation = 241,
+    notEnoughCash = 400,
+    underpaid = 401,
+    invalidTaxType = 402,
+    measureMissing = 403,
+    measureNotAllowed = 404,
+    invalidParameter = 405,
+    nonfiscalOpen = 406,
+    noNonfiscalOpen = 407,
+    emptyReceipt = 408,
+    cashlessOverpaid = 409,
+    invalidSetting = 410,
+    buyerContactMissing = 411,
+    invalidHandle = 490,
+    injectedFailure = 491,
+    stateDamaged = 498,
+    internalFailure = 499,
+};
+}  // namespace current
+
+enum class Convention { current, legacy };
+
+// The convention named by the state's "errors" member ("current", "legacy");
+// false for any other name.
+bool conventionOf(const std::string& name, Convention& convention);
+
+// A failure as one call reports it.
+struct Reported {
+    int result = 0;    // what the call returns
+    int code = 0;      // what libfptr_error_code gives
+    std::string text;  // what libfptr_error_description gives, UTF-8
+};
+
+// A failure (a condition, or a number in either numbering; 0 for none) as
+// the convention reports it.
+Reported report(int failure, Convention convention);
+
+// The description of a number of either numbering, in UTF-8.
 std::string description(int code);
 
 }  // namespace error

@@ -47,7 +47,13 @@ json takeFault(json& state, const std::string& function, bool operation) {
     return nullptr;
 }
 
-bool actsBefore(const json& fault) { return fault.value("timing", "before") == "before"; }
+bool actsBefore(const json& fault) {
+    // A reply can only be lost once there is one.
+    if (fault.value("kind", "") == "reply_lost") return false;
+    return fault.value("timing", "before") == "before";
+}
+
+bool crashes(const json& fault) { return fault.is_object() && fault.value("kind", "") == "crash"; }
 
 int applyFault(json& state, const json& fault, const std::string& function) {
     const std::string kind = fault.value("kind", "error");
@@ -70,6 +76,8 @@ int applyFault(json& state, const json& fault, const std::string& function) {
         exitAsked = true;
         return 0;
     }
+    if (kind == "reply_lost") return error::current::connectionLostInOperation;
+    if (kind == "crash") return 0;
     if (kind == "unconfirmed") {
         state["lastDocument"]["closed"] = false;
         return 0;

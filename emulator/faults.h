@@ -11,12 +11,17 @@
 //               fiscalised, but libfptr_check_document_closed says it is not),
 //               "exit" (the host process ends abruptly inside the call, as a
 //               killed host does: before = the register did nothing, after =
-//               its work is done and kept; the state is saved first)
+//               its work is done and kept; the state is saved first),
+//               "reply_lost" (the register does the work, the call fails with
+//               241, connection lost during the operation; always after),
+//               "crash" (a real access violation inside the call, once the
+//               register's state is saved and its lock released: before =
+//               nothing done, after = the work done)
 //   "function": the libfptr_* name it hits, or "*" for any register operation
 //   "timing":   "before" or "after"
 //   "skip":     matching calls that pass before it hits (default 0)
 //   "count":    how many calls it hits, -1 for always (default 1)
-//   "error":    the number of an "error" fault
+//   "error":    the number of an "error" fault, in either numbering (errors.h)
 #pragma once
 
 #include <string>
@@ -31,12 +36,16 @@ namespace emulator {
 nlohmann::json takeFault(nlohmann::json& state, const std::string& function, bool operation);
 // True when the fault acts before the register's work.
 bool actsBefore(const nlohmann::json& fault);
-// Sets in the condition of the fault and returns the error number the call
-// reports; throws for a "throw" fault.
+// Sets in the condition of the fault and returns the failure the call
+// reports (a condition or a number of either numbering, 0 for none); throws
+// for a "throw" fault. A "crash" fault returns 0: the caller crashes once
+// the state is saved.
 int applyFault(nlohmann::json& state, const nlohmann::json& fault, const std::string& function);
 // Ends the process abruptly when an "exit" fault hit the call just finished
 // (called once the call's state is saved and traced).
 void exitWhenAsked();
+// True for a fault that ends the call in an access violation.
+bool crashes(const nlohmann::json& fault);
 // Builds a fault object (the tool and tests use it).
 nlohmann::json makeFault(const std::string& kind, const std::string& function,
                          const std::string& timing, int count = 1, int error = 0, int skip = 0);

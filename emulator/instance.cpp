@@ -1,5 +1,6 @@
 #include "emulator/instance.h"
 
+#include <cstdio>
 #include <set>
 
 #include "common/platform/platform.h"
@@ -19,7 +20,36 @@ std::set<Instance*>& registry() {
     return instances;
 }
 
+std::set<void*>& destroyed() {
+    static std::set<void*> handles;
+    return handles;
+}
+
 int nextNumber = 0;
+
+std::string pointerText(const void* p) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%p", p);
+    return buffer;
+}
+
+// Under the registry lock.
+HandleCheck checkLocked(void* handle) {
+    HandleCheck check;
+    if (!handle) {
+        check.violation = "a null handle";
+        return check;
+    }
+    auto it = registry().find(static_cast<Instance*>(handle));
+    if (it != registry().end()) {
+        check.instance = *it;
+        return check;
+    }
+    check.violation = destroyed().count(handle)
+                          ? "a handle already destroyed (" + pointerText(handle) + ")"
+                          : "a handle the library did not create (" + pointerText(handle) + ")";
+    return check;
+}
 
 }  // namespace
 
@@ -28,13 +58,37 @@ Instance* createInstance() {
     Instance* instance = new Instance;
     instance->number = ++nextNumber;
     registry().insert(instance);
+    destroyed().erase(instance);
     return instance;
 }
 
-Instance* findInstance(void* handle) {
+HandleCheck checkHandle(void* handle) {
     platform::LockGuard guard(registryLock());
-    auto it = registry().find(static_cast<Instance*>(handle));
-    return it == registry().end() ? nullptr : *it;
+    return checkLocked(handle);
+}
+
+HandleCheck checkHolder(void** holder) {
+    platform::LockGuard guard(registryLock());
+    HandleCheck check;
+    if (!holder) {
+        check.violation = "a null pointer instead of the address of the handle variable";
+        return check;
+    }
+    auto it = registry().find(reinterpret_cast<Instance*>(holder));
+    if (it != registry().end()) {
+        check.violation = "the handle itself (#" + std::to_string((*it)->number) +
+                          ") instead of the address of the handle variable";
+        return check;
+    }
+    if (destroyed().count(holder)) {
+        check.violation = "a destroyed handle (" + pointerText(holder) +
+                          ") instead of the address of the handle variable";
+        return check;
+    }
+    check = checkLocked(*holder);
+    if (!check.violation.empty())
+        check.violation = "the address of a variable holding " + check.violation;
+    return check;
 }
 
 bool destroyInstance(void* handle) {
@@ -43,6 +97,7 @@ bool destroyInstance(void* handle) {
     if (it == registry().end()) return false;
     delete *it;
     registry().erase(it);
+    destroyed().insert(handle);
     return true;
 }
 

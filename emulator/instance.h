@@ -22,12 +22,27 @@ struct Instance {
     std::vector<std::pair<std::string, std::string>> pendingSettings;  // UTF-8
 };
 
-// Registry of the live instances of the process (thread-safe).
+// Registry of the live instances of the process (thread-safe); it also
+// remembers the handles it destroyed, to tell them from foreign ones.
 Instance* createInstance();
-// The instance behind a handle; null for an unknown handle.
-Instance* findInstance(void* handle);
 // Forgets and frees the instance; false for an unknown handle.
 bool destroyInstance(void* handle);
+
+// A handle as a call received it: the live instance behind it, or what is
+// wrong with it (a breach of the library's contract by the caller).
+struct HandleCheck {
+    Instance* instance = nullptr;
+    std::string violation;  // empty for a live instance
+};
+
+// The handle of an instance call.
+HandleCheck checkHandle(void* handle);
+// libfptr_destroy's argument, which must be the address of a variable that
+// holds a live handle. The variable is read only when the pointer is neither
+// null nor an instance of the library itself (live or destroyed), so that the
+// older mistake of passing the handle value is told apart without reading
+// the instance's memory as a handle.
+HandleCheck checkHolder(void** holder);
 
 }  // namespace emulator
 }  // namespace vorna

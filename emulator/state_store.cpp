@@ -12,6 +12,7 @@ const char* const kLockFileName = "fptr10-state.lock";
 const char* const kJournalFileName = "fptr10-journal.jsonl";
 const char* const kTapeFileName = "fptr10-tape.txt";
 const char* const kTraceFileName = "fptr10-trace.log";
+const char* const kViolationsFileName = "fptr10-violations.log";
 
 std::string emulatorDirectory() {
     std::string dir;
@@ -32,6 +33,7 @@ nlohmann::json defaultState() {
     s["version"] = 1;
     s["clockOffset"] = 0;
     s["trace"] = false;
+    s["errors"] = "current";
     s["registration"] = {{"1062", 1},
                          {"1057", 0},
                          {"1209", 105},

@@ -17,11 +17,12 @@ std::string emulatorDirectory();
 // A file of the emulator directory.
 std::string emulatorFile(const std::string& directory, const std::string& name);
 
-extern const char* const kStateFileName;    // "fptr10-state.json"
-extern const char* const kLockFileName;     // "fptr10-state.lock"
-extern const char* const kJournalFileName;  // "fptr10-journal.jsonl"
-extern const char* const kTapeFileName;     // "fptr10-tape.txt"
-extern const char* const kTraceFileName;    // "fptr10-trace.log"
+extern const char* const kStateFileName;       // "fptr10-state.json"
+extern const char* const kLockFileName;        // "fptr10-state.lock"
+extern const char* const kJournalFileName;     // "fptr10-journal.jsonl"
+extern const char* const kTapeFileName;        // "fptr10-tape.txt"
+extern const char* const kTraceFileName;       // "fptr10-trace.log"
+extern const char* const kViolationsFileName;  // "fptr10-violations.log"
 
 // A freshly registered register (FFD 1.05, closed shift, paper in).
 nlohmann::json defaultState();

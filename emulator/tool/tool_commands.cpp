@@ -10,6 +10,7 @@
 
 #include "common/platform/platform.h"
 #include "emulator/emulator_clock.h"
+#include "emulator/errors.h"
 #include "emulator/faults.h"
 #include "emulator/file_io.h"
 #include "emulator/state_store.h"
@@ -150,10 +151,19 @@ int cmdInit(const std::string& dir, const Options& o, std::ostream& out, std::os
     if (o.has("--firmware")) s["status"]["firmwareVersion"] = o.get("--firmware");
     if (o.has("--serial")) s["status"]["serialNumber"] = o.get("--serial");
     if (o.has("--taxation")) s["registration"]["1062"] = toInt(o.get("--taxation"), "taxation");
+    if (o.has("--errors")) {
+        error::Convention convention;
+        if (!error::conventionOf(o.get("--errors"), convention)) {
+            err << "fptr10-emulator: --errors is current or legacy\n";
+            return 1;
+        }
+        s["errors"] = o.get("--errors");
+    }
     int rc = withState(dir, err, [&](json& state) {
         state = s;
         if (!o.has("--keep-files")) {
-            for (const char* name : {kJournalFileName, kTapeFileName, kTraceFileName})
+            for (const char* name :
+                 {kJournalFileName, kTapeFileName, kTraceFileName, kViolationsFileName})
                 if (!writeWholeFile(emulatorFile(dir, name), "")) {
                     err << "fptr10-emulator: cannot empty " << emulatorFile(dir, name) << "\n";
                     return 2;
@@ -165,9 +175,21 @@ int cmdInit(const std::string& dir, const Options& o, std::ostream& out, std::os
     return rc;
 }
 
+// The lines of the contract violations file.
+std::vector<std::string> violationLines(const std::string& dir) {
+    std::vector<std::string> lines;
+    std::string text;
+    if (!readWholeFile(emulatorFile(dir, kViolationsFileName), text)) return lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
 int cmdShow(const std::string& dir, std::ostream& out, std::ostream& err) {
     return withState(dir, err, [&](json& state) {
         json view = state;
+        view["contractViolations"] = violationLines(dir).size();
         const long long offset = state["clockOffset"].get<long long>();
         const long long now = registerNow(offset);
         view["clock"] = formatTime(now);
@@ -202,6 +224,11 @@ int cmdSet(const std::string& dir, const Options& o, std::ostream& out, std::ost
         }
         json& current = state[ptr];
         json value = parseValue(o.positional[1]);
+        error::Convention convention;
+        if (o.positional[0] == "errors" && !error::conventionOf(o.positional[1], convention)) {
+            err << "fptr10-emulator: errors is current or legacy\n";
+            return 1;
+        }
         if (current.is_string()) value = o.positional[1];  // texts stay texts (a number-like INN)
         const bool fits = current.is_null() || (current.is_boolean() && value.is_boolean()) ||
                           (current.is_number() && value.is_number()) ||
@@ -295,6 +322,20 @@ int cmdFault(const std::string& dir, const Options& o, std::ostream& out, std::o
             }
             faults.push_back(makeFault("throw", o.positional[1], timing, count, 0,
                                        toInt(o.get("--skip", "0"), "skip")));
+        } else if (kind == "crash") {
+            if (o.positional.size() != 2) {
+                err << "fptr10-emulator: fault crash FUNCTION\n";
+                return 1;
+            }
+            faults.push_back(makeFault("crash", o.positional[1], timing, count, 0,
+                                       toInt(o.get("--skip", "0"), "skip")));
+        } else if (kind == "reply-lost") {
+            if (o.positional.size() != 2) {
+                err << "fptr10-emulator: fault reply-lost FUNCTION\n";
+                return 1;
+            }
+            faults.push_back(makeFault("reply_lost", o.positional[1], "after", count, 0,
+                                       toInt(o.get("--skip", "0"), "skip")));
         } else if (kind == "unconfirmed") {
             faults.push_back(makeFault("unconfirmed", "libfptr_close_receipt", timing, count));
         } else {
@@ -304,6 +345,14 @@ int cmdFault(const std::string& dir, const Options& o, std::ostream& out, std::o
         out << "faults: " << faults.dump() << "\n";
         return 0;
     });
+}
+
+// Prints the violations; exit code 3 when there are any.
+int cmdViolations(const std::string& dir, std::ostream& out) {
+    const std::vector<std::string> lines = violationLines(dir);
+    for (const std::string& line : lines) out << line << "\n";
+    if (lines.empty()) out << "no contract violations\n";
+    return lines.empty() ? 0 : 3;
 }
 
 int cmdPrintFile(const std::string& dir, const char* name, std::ostream& out) {
@@ -319,9 +368,11 @@ void printUsage(std::ostream& out) {
            "  init [--ffd 1.05|1.1|1.2] [--agent-sign N] [--inn INN] [--name NAME]\n"
            "       [--address ADDRESS] [--firmware X.Y.Z] [--serial S] [--taxation N] "
            "[--keep-files]\n"
+           "       [--errors current|legacy]\n"
            "  show                      the state, with the register's clock and shift state\n"
            "  set KEY VALUE             e.g. set paper false, set registration.1057 4, set trace "
-           "true\n"
+           "true,\n"
+           "                            set errors legacy (the older direct failure numbers)\n"
            "  clock +DURATION | reset   move the register's clock (+90s, +30m, +25h, +2d)\n"
            "  fault paper-out [--after-lines N] [--function F] [--timing before|after]\n"
            "  fault cover-open [--function F] [--timing before|after]\n"
@@ -329,9 +380,12 @@ void printUsage(std::ostream& out) {
            "  fault connection-lost --after-calls N [--timing before|after]\n"
            "  fault fail FUNCTION ERROR [--times N | --always] [--skip N] [--timing before|after]\n"
            "  fault throw FUNCTION [--times N | --always] [--skip N] [--timing before|after]\n"
+           "  fault crash FUNCTION [--times N | --always] [--skip N] [--timing before|after]\n"
+           "  fault reply-lost FUNCTION [--times N | --always] [--skip N]\n"
            "  fault unconfirmed [--times N] [--timing before|after]\n"
            "  fault clear\n"
            "  tape | journal | trace    print the file\n"
+           "  violations                the contract violations of callers (exit code 3 if any)\n"
            "The directory is --dir, else FPTR10_EMULATOR_DIR, else the current directory.\n";
 }
 
@@ -358,6 +412,7 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (command == "tape") return cmdPrintFile(dir, kTapeFileName, out);
         if (command == "journal") return cmdPrintFile(dir, kJournalFileName, out);
         if (command == "trace") return cmdPrintFile(dir, kTraceFileName, out);
+        if (command == "violations") return cmdViolations(dir, out);
     } catch (const std::exception& e) {
         err << "fptr10-emulator: " << e.what() << "\n";
         return 1;

@@ -43,6 +43,11 @@ protected:
         change(state);
         writeState(state);
     }
+    // The register reports failures with the older library generation's
+    // direct numbers (-3807, -11, ...) instead of -1 and libfptr_error_code.
+    void useLegacyErrors() {
+        changeState([](nlohmann::json& s) { s["errors"] = "legacy"; });
+    }
     // Journal entries of the register (documents made).
     std::vector<nlohmann::json> journal();
 

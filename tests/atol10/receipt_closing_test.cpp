@@ -165,6 +165,7 @@ TEST_F(ReceiptClosing, ConfirmationGivenUpWithTheReceiptStillOpenCancelsIt) {
 // The line goes down once the register has closed the receipt: nothing can be
 // asked or cancelled, so the person is told the payment may be fiscal.
 TEST_F(ReceiptClosing, LineDownAfterClosingLeavesTheReceiptAsItIsAndSaysSo) {
+    useLegacyErrors();  // the older direct numbers in the log
     openReceipt(1);
     injectFaults({fault("connection_lost", "libfptr_close_receipt", "after")});
     answerBoxes({platform::cancel, platform::ok});
@@ -195,6 +196,7 @@ TEST_F(ReceiptClosing, CarryInZeroIsSentAndTheUnpaidReceiptCancelled) {
 }
 
 TEST_F(ReceiptClosing, FailedCancelOfAnUnconfirmedDocumentReturnsItsCode) {
+    useLegacyErrors();  // the older direct numbers in the log
     openReceipt(1);
     injectFaults({fault("unconfirmed", "libfptr_close_receipt", "before"),
                   fault("error", "libfptr_cancel_receipt", "before", -3807)});
@@ -202,6 +204,7 @@ TEST_F(ReceiptClosing, FailedCancelOfAnUnconfirmedDocumentReturnsItsCode) {
 }
 
 TEST_F(ReceiptClosing, CloseFailureOfAConfirmedDocumentIsSuccess) {
+    useLegacyErrors();  // the older direct numbers in the log
     openReceipt(1);
     injectFaults({fault("error", "libfptr_close_receipt", "after", -3891)});
     EXPECT_EQ(0, cash().CloseCheck(20000, 1));

@@ -51,6 +51,7 @@ TEST_F(ReportsAndCash, ZReportClosesTheShift) {
 }
 
 TEST_F(ReportsAndCash, ReportFailureIsMapped) {
+    useLegacyErrors();  // the older direct numbers in the log
     changeState([](nlohmann::json& s) { s["paper"] = false; });
     EXPECT_EQ(5, cash().XReport());
     EXPECT_EQ("   ==> -3807", takeLog().back());

@@ -136,6 +136,7 @@ TEST_F(ShiftHandling, ExpiredShiftClosedOnYes) {
 }
 
 TEST_F(ShiftHandling, RefusedZReportLeavesTheExpiredShift) {
+    useLegacyErrors();  // the older direct numbers in the log
     expireShift();
     cash::Config::instance().autoShift = "Y";
     changeState([](nlohmann::json& s) {

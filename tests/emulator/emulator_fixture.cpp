@@ -76,34 +76,38 @@ std::string Device::errorText() {
     return platform::wideToUtf8(buffer.c_str());
 }
 
-int Device::connect() { return lib().libfptr_open(handle_); }
+int Device::outcome(int result) {
+    return result == -1 ? lib().libfptr_error_code(handle_) : result;
+}
+
+int Device::connect() { return outcome(lib().libfptr_open(handle_)); }
 
 int Device::query(int dataType) {
     setInt(kDataType, dataType);
-    return lib().libfptr_query_data(handle_);
+    return outcome(lib().libfptr_query_data(handle_));
 }
 
 int Device::fnQuery(int kind) {
     setInt(kFnDataType, kind);
-    return lib().libfptr_fn_query_data(handle_);
+    return outcome(lib().libfptr_fn_query_data(handle_));
 }
 
 int Device::login(const std::string& cashier, const std::string& inn) {
     setText(1021, cashier);
     setText(1203, inn);
-    return lib().libfptr_operator_login(handle_);
+    return outcome(lib().libfptr_operator_login(handle_));
 }
 
 int Device::openShift(const std::string& cashier) {
     login(cashier);
-    return lib().libfptr_open_shift(handle_);
+    return outcome(lib().libfptr_open_shift(handle_));
 }
 
 int Device::openReceipt(int type, bool electronic, const std::string& contact) {
     setInt(kReceiptType, type);
     if (electronic) setBool(kElectronically, true);
     if (!contact.empty()) setText(1008, contact);
-    return lib().libfptr_open_receipt(handle_);
+    return outcome(lib().libfptr_open_receipt(handle_));
 }
 
 int Device::position(const std::string& name, double price, int taxType, bool ffd12) {
@@ -114,35 +118,35 @@ int Device::position(const std::string& name, double price, int taxType, bool ff
     setInt(1212, 4);
     setInt(1214, 4);
     if (ffd12) setInt(2108, 0);
-    return lib().libfptr_registration(handle_);
+    return outcome(lib().libfptr_registration(handle_));
 }
 
 int Device::pay(int type, double sum) {
     setInt(kPaymentType, type);
     setDouble(kPaymentSum, sum);
-    return lib().libfptr_payment(handle_);
+    return outcome(lib().libfptr_payment(handle_));
 }
 
-int Device::close() { return lib().libfptr_close_receipt(handle_); }
+int Device::close() { return outcome(lib().libfptr_close_receipt(handle_)); }
 
 int Device::report(int type) {
     setInt(kReportType, type);
-    return lib().libfptr_report(handle_);
+    return outcome(lib().libfptr_report(handle_));
 }
 
 int Device::cashIncome(double sum) {
     setDouble(kSum, sum);
-    return lib().libfptr_cash_income(handle_);
+    return outcome(lib().libfptr_cash_income(handle_));
 }
 
 int Device::cashOutcome(double sum) {
     setDouble(kSum, sum);
-    return lib().libfptr_cash_outcome(handle_);
+    return outcome(lib().libfptr_cash_outcome(handle_));
 }
 
 int Device::printText(const std::string& utf8) {
     setText(kText, utf8);
-    return lib().libfptr_print_text(handle_);
+    return outcome(lib().libfptr_print_text(handle_));
 }
 
 int Device::cashSale(const std::string& name, double price, int taxType, bool ffd12) {

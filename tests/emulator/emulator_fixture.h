@@ -66,6 +66,12 @@ public:
     std::string getBytes(int id);
     // The description of the last error, UTF-8.
     std::string errorText();
+    // A register operation's result as the tests compare it: 0, the failure
+    // number libfptr_error_code gives when the operation returned -1, or any
+    // other result as it is (the older convention's direct numbers).
+    int outcome(int result);
+    // An operation without parameters, e.g. call(lib().libfptr_cut).
+    int call(int(LIBFPTR_CALL* operation)(libfptr_handle)) { return outcome(operation(handle_)); }
 
     int connect();  // applies no settings; libfptr_open
     int query(int dataType);

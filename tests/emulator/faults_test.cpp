@@ -44,19 +44,19 @@ TEST_F(FaultsTest, ChosenFunctionFailsOnceBeforeItsWork) {
 }
 
 TEST_F(FaultsTest, ChosenFunctionFailsAfterItsWorkSoTheReceiptIsRegistered) {
-    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, -3807));
+    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, 44));
     ASSERT_EQ(0, openWithPosition());
-    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(44, d_.close());
     EXPECT_EQ(1u, receipts()) << "closed and fiscalised, the reply was lost";
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
     EXPECT_TRUE(d_.getBool(kDocumentClosed));
-    EXPECT_EQ(-3803, d_.lib().libfptr_cancel_receipt(d_.handle()));
+    EXPECT_EQ(81, d_.call(d_.lib().libfptr_cancel_receipt));
 }
 
 TEST_F(FaultsTest, AnInjectedNumberOfAnInternalFailureStillKeepsTheWork) {
-    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, -3899));
+    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, 499));
     ASSERT_EQ(0, openWithPosition());
-    EXPECT_EQ(-3899, d_.close());
+    EXPECT_EQ(499, d_.close());
     EXPECT_EQ(1u, receipts());
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
     EXPECT_TRUE(d_.getBool(kDocumentClosed));
@@ -82,7 +82,7 @@ TEST_F(FaultsTest, ThrowingBeforeAndAfter) {
     d_.setInt(kPaymentType, 0);
     d_.setDouble(kPaymentSum, 10);
     EXPECT_THROW(d_.lib().libfptr_payment(d_.handle()), std::exception);
-    EXPECT_EQ(-3805, d_.close()) << "the payment was not made";
+    EXPECT_EQ(401, d_.close()) << "the payment was not made";
     addFault(makeFault("throw", "libfptr_payment", "after"));
     EXPECT_THROW(d_.pay(0, 10), std::exception);
     EXPECT_EQ(0, d_.close()) << "the payment was made before the exception";
@@ -92,7 +92,7 @@ TEST_F(FaultsTest, ThrowingBeforeAndAfter) {
 
 TEST_F(FaultsTest, PaperOutNow) {
     editState([](json& s) { s["paper"] = false; });
-    EXPECT_EQ(-3807, openWithPosition());
+    EXPECT_EQ(44, openWithPosition());
     EXPECT_EQ(0u, receipts());
 }
 
@@ -102,11 +102,11 @@ TEST_F(FaultsTest, PaperRunsOutInsideAReceiptAfterItsRegistration) {
         s["paperOutTiming"] = "after";
     });
     ASSERT_EQ(0, openWithPosition());
-    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(44, d_.close());
     EXPECT_EQ(1u, receipts());
     ASSERT_EQ(0, d_.query(0));
     EXPECT_FALSE(d_.getBool(kIsPaperPresent));
-    EXPECT_EQ(-3807, d_.printText("x"));
+    EXPECT_EQ(44, d_.printText("x"));
 }
 
 TEST_F(FaultsTest, PaperRunningOutBeforeTheReceiptRefusesIt) {
@@ -115,7 +115,7 @@ TEST_F(FaultsTest, PaperRunningOutBeforeTheReceiptRefusesIt) {
         s["paperOutTiming"] = "before";
     });
     ASSERT_EQ(0, openWithPosition());
-    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(44, d_.close());
     EXPECT_EQ(0u, receipts());
     ASSERT_EQ(0, d_.query(15));
     EXPECT_EQ(1, d_.getInt(kReceiptType)) << "still open, it can be cancelled";
@@ -125,7 +125,7 @@ TEST_F(FaultsTest, PaperLastsExactlyNLines) {
     editState([](json& s) { s["paperLinesLeft"] = 2; });
     EXPECT_EQ(0, d_.printText("line one"));
     EXPECT_EQ(0, d_.printText("line two"));
-    EXPECT_EQ(-3807, d_.printText("line three"));
+    EXPECT_EQ(44, d_.printText("line three"));
     EXPECT_NE(std::string::npos, tape().find("line two\n"));
     EXPECT_EQ(std::string::npos, tape().find("line three"));
 }
@@ -133,31 +133,31 @@ TEST_F(FaultsTest, PaperLastsExactlyNLines) {
 TEST_F(FaultsTest, PaperOutAndCoverOpenAsFaultsOfAFunction) {
     addFault(makeFault("paper_out", "libfptr_close_receipt", "after"));
     ASSERT_EQ(0, openWithPosition());
-    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(44, d_.close());
     EXPECT_EQ(1u, receipts());
     editState([](json& s) { s["paper"] = true; });
     addFault(makeFault("cover_open", "libfptr_open_receipt", "before"));
-    EXPECT_EQ(-3804, d_.openReceipt(1));
-    EXPECT_EQ(-3804, d_.openReceipt(1)) << "the cover stays open";
+    EXPECT_EQ(45, d_.openReceipt(1));
+    EXPECT_EQ(45, d_.openReceipt(1)) << "the cover stays open";
     editState([](json& s) { s["coverOpen"] = false; });
     addFault(makeFault("cover_open", "libfptr_print_text", "after"));
-    EXPECT_EQ(-3804, d_.printText(u8"напечатано"));
+    EXPECT_EQ(45, d_.printText(u8"напечатано"));
     EXPECT_NE(std::string::npos, tape().find(u8"напечатано\n"));
 }
 
 TEST_F(FaultsTest, ConnectionRefused) {
     editState([](json& s) { s["connectionRefused"] = true; });
     Device other;
-    EXPECT_EQ(-11, other.connect());
-    EXPECT_EQ(0, other.lib().libfptr_is_opened(other.handle()));
-    EXPECT_EQ(-11, other.query(0));
+    EXPECT_EQ(2, other.connect());
+    EXPECT_EQ(0, other.call(other.lib().libfptr_is_opened));
+    EXPECT_EQ(2, other.query(0));
 }
 
 TEST_F(FaultsTest, ConnectionRefusedAfterOpeningLosesOnlyTheReply) {
-    addFault(makeFault("error", "libfptr_open", "after", -1, -11));
+    addFault(makeFault("error", "libfptr_open", "after", -1, 2));
     Device other;
-    EXPECT_EQ(-11, other.connect());
-    EXPECT_EQ(1, other.lib().libfptr_is_opened(other.handle()));
+    EXPECT_EQ(2, other.connect());
+    EXPECT_EQ(1, other.call(other.lib().libfptr_is_opened));
 }
 
 TEST_F(FaultsTest, ConnectionLostAfterNCallsBeforeTheWork) {
@@ -165,11 +165,11 @@ TEST_F(FaultsTest, ConnectionLostAfterNCallsBeforeTheWork) {
     ASSERT_EQ(0, d_.openReceipt(1));        // 1
     ASSERT_EQ(0, d_.position("a", 10, 7));  // 2
     ASSERT_EQ(0, d_.pay(0, 10));            // 3
-    EXPECT_EQ(-11, d_.close());             // lost
+    EXPECT_EQ(2, d_.close());               // lost
     EXPECT_EQ(0u, receipts());
-    EXPECT_EQ(0, d_.lib().libfptr_is_opened(d_.handle()));
+    EXPECT_EQ(0, d_.call(d_.lib().libfptr_is_opened));
     Device other;
-    EXPECT_EQ(-11, other.connect()) << "lost until cleared";
+    EXPECT_EQ(2, other.connect()) << "lost until cleared";
     editState([](json& s) { s["connectionLost"] = false; });
     ASSERT_EQ(0, other.connect());
     EXPECT_EQ(0, other.close());
@@ -179,9 +179,9 @@ TEST_F(FaultsTest, ConnectionLostAfterNCallsBeforeTheWork) {
 TEST_F(FaultsTest, ConnectionLostAfterTheWork) {
     addFault(makeFault("connection_lost", "*", "after", 1, 0, 3));
     ASSERT_EQ(0, openWithPosition());
-    EXPECT_EQ(-11, d_.close());
+    EXPECT_EQ(2, d_.close());
     EXPECT_EQ(1u, receipts()) << "registered, then the line went down";
-    EXPECT_EQ(-11, d_.query(0));
+    EXPECT_EQ(2, d_.query(0));
 }
 
 TEST_F(FaultsTest, UnconfirmedBeforeLeavesTheReceiptOpen) {
@@ -190,7 +190,7 @@ TEST_F(FaultsTest, UnconfirmedBeforeLeavesTheReceiptOpen) {
     EXPECT_EQ(0, d_.close());
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
     EXPECT_FALSE(d_.getBool(kDocumentClosed));
-    EXPECT_EQ(0, d_.lib().libfptr_cancel_receipt(d_.handle()));
+    EXPECT_EQ(0, d_.call(d_.lib().libfptr_cancel_receipt));
     EXPECT_EQ(0u, receipts());
 }
 
@@ -200,7 +200,7 @@ TEST_F(FaultsTest, UnconfirmedAfterRegistersTheReceiptAndDeniesIt) {
     EXPECT_EQ(0, d_.close());
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
     EXPECT_FALSE(d_.getBool(kDocumentClosed));
-    EXPECT_EQ(-3803, d_.lib().libfptr_cancel_receipt(d_.handle()));
+    EXPECT_EQ(81, d_.call(d_.lib().libfptr_cancel_receipt));
     EXPECT_EQ(1u, receipts()) << "the duplicate-receipt case: registered although denied";
     // A driver that retries registers the same sale twice.
     ASSERT_EQ(0, openWithPosition());
@@ -214,25 +214,99 @@ TEST_F(FaultsTest, ConfirmationItselfCanFail) {
     addFault(makeFault("error", "libfptr_check_document_closed", "before", 2, -3850));
     ASSERT_EQ(0, openWithPosition());
     ASSERT_EQ(0, d_.close());
-    EXPECT_EQ(-3850, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_EQ(-3850, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_EQ(-3850, d_.call(d_.lib().libfptr_check_document_closed));
+    EXPECT_EQ(-3850, d_.call(d_.lib().libfptr_check_document_closed));
+    EXPECT_EQ(0, d_.call(d_.lib().libfptr_check_document_closed));
     EXPECT_TRUE(d_.getBool(kDocumentClosed));
 }
 
 TEST_F(FaultsTest, FaultWithoutANumberFailsWithTheInjectedFailure) {
     addFault({{"kind", "error"}, {"function", "libfptr_cut"}});
-    EXPECT_EQ(-3891, d_.lib().libfptr_cut(d_.handle()));
+    EXPECT_EQ(491, d_.call(d_.lib().libfptr_cut));
     EXPECT_EQ(u8"Сбой, заданный в эмуляторе", d_.errorText());
-    EXPECT_EQ(0, d_.lib().libfptr_cut(d_.handle()));
+    EXPECT_EQ(0, d_.call(d_.lib().libfptr_cut));
 }
 
 TEST_F(FaultsTest, AnAfterFaultWaitsWhenTheWorkItselfFails) {
-    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, -3807));
-    EXPECT_EQ(-3803, d_.close()) << "no receipt: nothing done, no reply to lose";
+    addFault(makeFault("error", "libfptr_close_receipt", "after", 1, 44));
+    EXPECT_EQ(81, d_.close()) << "no receipt: nothing done, no reply to lose";
     ASSERT_EQ(0, openWithPosition());
-    EXPECT_EQ(-3807, d_.close());
+    EXPECT_EQ(44, d_.close());
     EXPECT_EQ(1u, receipts());
+}
+
+TEST_F(FaultsTest, ReplyLostAfterTheWorkWithTheConnectionLostNumber) {
+    addFault(makeFault("reply_lost", "libfptr_close_receipt", "before"));
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(-1, d_.lib().libfptr_close_receipt(d_.handle()));
+    EXPECT_EQ(241, d_.lib().libfptr_error_code(d_.handle()));
+    EXPECT_EQ(u8"Связь с ККТ потеряна во время операции", d_.errorText());
+    EXPECT_EQ(1u, receipts()) << "a reply is lost only after the work";
+    ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
+    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+    EXPECT_EQ(1, d_.lib().libfptr_is_opened(d_.handle())) << "the line is up again";
+}
+
+TEST_F(FaultsTest, ReplyLostWaitsWhenTheWorkItselfFails) {
+    addFault(makeFault("reply_lost", "libfptr_close_receipt", "after"));
+    EXPECT_EQ(81, d_.close());
+    ASSERT_EQ(0, openWithPosition());
+    EXPECT_EQ(241, d_.close());
+    EXPECT_EQ(1u, receipts());
+}
+
+// A "crash" fault is a real access violation: only a caller that guards its
+// calls survives it, so these run the crashing call in a child process.
+class CrashFaultTest : public EmulatorTest {
+protected:
+    void SetUp() override {
+        EmulatorTest::SetUp();
+        if (platform::pathSeparator() == '\\')
+            GTEST_SKIP() << "an unguarded crash of a Windows child process would go to the "
+                            "system's crash handler; the full-path tests crash through the "
+                            "driver's guard instead";
+        editState([](json& s) { s["trace"] = true; });
+    }
+    void addFault(const json& fault) {
+        editState([&](json& s) { s["faults"].push_back(fault); });
+    }
+    std::string tracedLine(const std::string& function) {
+        for (const std::string& line : traceLines())
+            if (line.rfind(function + "(", 0) == 0 && line.find("crashed") != std::string::npos)
+                return line;
+        return std::string();
+    }
+};
+
+TEST_F(CrashFaultTest, BeforeTheWorkTheRegisterDoesNothingAndIsLeftUnlocked) {
+    addFault(makeFault("crash", "libfptr_registration", "before"));
+    std::string out;
+    EXPECT_NE(0, runProgram("emulator_cash_sale", "--price 10", &out)) << out;
+    EXPECT_EQ(std::string::npos, out.find("document")) << out;
+    EXPECT_EQ("libfptr_registration(#1) crashed (access violation before the work)",
+              tracedLine("libfptr_registration"));
+    const json s = state();
+    EXPECT_TRUE(s["faults"].empty()) << "the fault was used up before the crash";
+    ASSERT_TRUE(s["receipt"].is_object());
+    EXPECT_TRUE(s["receipt"]["positions"].empty()) << "nothing registered";
+    // The lock is free and the register answers the next caller.
+    Device d;
+    ASSERT_EQ(0, d.connect());
+    EXPECT_EQ(0, d.call(d.lib().libfptr_cancel_receipt));
+    ASSERT_EQ(0, runProgram("emulator_cash_sale", "--price 10", &out)) << out;
+}
+
+TEST_F(CrashFaultTest, AfterTheWorkTheReceiptIsRegisteredAndSaved) {
+    addFault(makeFault("crash", "libfptr_close_receipt", "after"));
+    std::string out;
+    EXPECT_NE(0, runProgram("emulator_cash_sale", "--price 10", &out)) << out;
+    EXPECT_EQ("libfptr_close_receipt(#1) crashed (access violation after the work)",
+              tracedLine("libfptr_close_receipt"));
+    std::size_t receipts = 0;
+    for (const json& e : journal()) receipts += e["type"] == "receipt";
+    EXPECT_EQ(1u, receipts);
+    EXPECT_TRUE(state()["receipt"].is_null());
+    ASSERT_EQ(0, runProgram("emulator_cash_sale", "--price 10", &out)) << out;
 }
 
 }  // namespace

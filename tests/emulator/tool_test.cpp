@@ -71,6 +71,28 @@ TEST_F(ToolTest, ClockMovesForwardAndResets) {
     EXPECT_NE(0, runTool("clock soon"));
 }
 
+TEST_F(ToolTest, CrashAndReplyLostFaults) {
+    ASSERT_EQ(0, runTool("fault crash libfptr_registration --timing after"));
+    ASSERT_EQ(0, runTool("fault crash libfptr_payment"));
+    ASSERT_EQ(0, runTool("fault reply-lost libfptr_close_receipt --skip 1"));
+    EXPECT_NE(0, runTool("fault crash"));
+    EXPECT_NE(0, runTool("fault reply-lost"));
+    const json s = state();
+    ASSERT_EQ(3u, s["faults"].size());
+    EXPECT_EQ((json{{"kind", "crash"},
+                    {"function", "libfptr_registration"},
+                    {"timing", "after"},
+                    {"count", 1}}),
+              s["faults"][0]);
+    EXPECT_EQ("before", s["faults"][1]["timing"]);
+    EXPECT_EQ((json{{"kind", "reply_lost"},
+                    {"function", "libfptr_close_receipt"},
+                    {"timing", "after"},
+                    {"count", 1},
+                    {"skip", 1}}),
+              s["faults"][2]);
+}
+
 TEST_F(ToolTest, FaultsAreWrittenIntoTheState) {
     ASSERT_EQ(0, runTool("fault fail libfptr_close_receipt -3807 --times 2 --timing after"));
     ASSERT_EQ(0, runTool("fault throw libfptr_payment --always"));

@@ -25,7 +25,7 @@ TEST_F(TraceTest, EveryCallIsOneLineWithArgumentsAndResult) {
         d.setDouble(kPrice, 10.5);
         d.setBool(kElectronically, true);
         d.setBytes(1223, std::string("\x01\x02", 2));
-        EXPECT_EQ(-3810, d.lib().libfptr_open_receipt(d.handle()));
+        EXPECT_EQ(-1, d.lib().libfptr_open_receipt(d.handle()));
         d.lib().libfptr_set_single_setting(d.handle(), L"Port", L"0");
         d.getText(kFirmwareVersion);
     }
@@ -42,7 +42,7 @@ TEST_F(TraceTest, EveryCallIsOneLineWithArgumentsAndResult) {
     EXPECT_EQ("libfptr_set_param_double(" + h + ", 65632, 10.5)", lines[6]);
     EXPECT_EQ("libfptr_set_param_bool(" + h + ", 65572, true)", lines[7]);
     EXPECT_EQ("libfptr_set_param_bytearray(" + h + ", 1223, [01 02])", lines[8]);
-    EXPECT_EQ("libfptr_open_receipt(" + h + u8") = -3810 \"Неверное значение параметра\"",
+    EXPECT_EQ("libfptr_open_receipt(" + h + u8") = -1, error 405 \"Неверное значение параметра\"",
               lines[9]);
     EXPECT_EQ("libfptr_set_single_setting(" + h + ", \"Port\", \"0\")", lines[10]);
     EXPECT_EQ("libfptr_get_param_str(" + h + ", 65604, 8) = 1 \"\" (not set)", lines[11]);

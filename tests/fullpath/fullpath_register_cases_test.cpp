@@ -2,7 +2,8 @@
 // the ATOL driver, the emulated register): the FFD version deciding where the
 // agent tags go, an expired shift closed by the driver, a receipt left open by
 // a failed payment, the settings file of a host code read by both libraries,
-// and a register library that is missing or cannot be loaded. Each case checks
+// the library's failure numbers and its contract, a crash inside it, and a
+// register library that is missing or cannot be loaded. Each case checks
 // the result the host gets, the register's journal and the lines of the
 // sender's operation log and the driver's day log that tell what happened.
 #include <gmock/gmock.h>
@@ -396,6 +397,123 @@ TEST(Utf8SettingsFiles, FirstKeyAndCyrillicCashierWorkInBothLibraries) {
     EXPECT_TRUE(hasLineContaining(log, "vorna.cash.atol10.ini в кодировке UTF-8"))
         << ::testing::PrintToString(log);
     EXPECT_THAT(log, Contains("   cashier_    ==> Петрова Ё."));
+}
+
+// ---------------------------------------------------------------------------
+// The register library as the current generation reports a failure: -1, then
+// libfptr_error_code and libfptr_error_description. The driver keeps to the
+// library's contract, turns the number into the host's result code, logs the
+// library's own description, and survives a crash inside the library.
+
+std::vector<std::string> contractViolationLines(const FullPathHost& path) {
+    std::vector<std::string> found = path.registerFolder.violations();
+    for (const std::string& line : path.registerFolder.traceLines())
+        if (line.rfind("CONTRACT VIOLATION", 0) == 0) found.push_back(line);
+    return found;
+}
+
+// The worked example payment's arguments for vorna-cash.
+std::vector<std::string> paymentCall() {
+    return {"send",          "--unc",  "4711",        "--sum",        "12345",
+            "--comis",       "1500",   "--pair",      "SHORT=Услуга", "--pair",
+            "NDS_CODE=1105", "--pair", "TYPE_OPER=P", "--pair",       "TYPE_OPL=NAL"};
+}
+
+TEST(LibraryContract, APaymentAReportAndADeviceCheckKeepIt) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path);
+    PaymentRun run = path.pay({}, {"yes"});
+    ASSERT_EQ(run.result, 0) << run.output;
+    EXPECT_EQ(run.newReceipts.size(), 1u);
+    const ProcessResult report = path.run({"x-report"});
+    EXPECT_THAT(report.output, HasSubstr("result: 0")) << report.output << report.errors;
+    const ProcessResult check = path.run({"check"});
+    EXPECT_THAT(check.output, HasSubstr("result: 0")) << check.output << check.errors;
+    EXPECT_THAT(journalTypes(path), ElementsAre("open_shift", "receipt", "x_report"));
+    EXPECT_THAT(contractViolationLines(path), ::testing::IsEmpty());
+    std::vector<std::string> calls = traceFunctions(path);
+    EXPECT_THAT(calls, Contains("libfptr_destroy"));
+    std::ostringstream out, err;
+    EXPECT_EQ(emulator::tool::runCommand({"--dir", path.host.work(), "violations"}, out, err), 0)
+        << out.str();
+}
+
+TEST(LibraryFailures, EachNumberReachesTheHostAsItsResultWithTheLibrarysText) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path);
+    ASSERT_EQ(path.pay({}, {"yes"}).result, 0);
+    struct Case {
+        std::vector<std::string> fault;  // the tool's fault command
+        int result;                      // at the host
+        int number;                      // libfptr_error_code
+        const char* description;         // libfptr_error_description, Windows-1251
+    };
+    const Case cases[] = {
+        {{"paper-out", "--function", "libfptr_registration"}, 5, 44, "Нет бумаги"},
+        {{"fail", "libfptr_open_receipt", "68"}, 2, 68, "Смена превысила 24 часа"},
+        {{"fail", "libfptr_open_receipt", "69"}, 6, 69, "Открыт чек прихода - операция невозможна"},
+        {{"fail", "libfptr_open_receipt", "67"},
+         7,
+         67,
+         "Открыт чек возврата - операция невозможна"},
+        {{"connection-lost", "--function", "libfptr_open_receipt"}, 1, 2, "Нет связи с ККТ"},
+        {{"fail", "libfptr_open_receipt", "73"}, 3, 73, "Смена закрыта - операция невозможна"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault[0] + " " + c.fault[1] + " " + c.fault[2]);
+        std::vector<std::string> fault = {"fault"};
+        fault.insert(fault.end(), c.fault.begin(), c.fault.end());
+        registerTool(path, fault);
+        const std::size_t logBefore = driverLogLines(path).size();
+        PaymentRun run = path.pay();
+        EXPECT_EQ(run.result, c.result) << run.output;
+        EXPECT_TRUE(run.newReceipts.empty());
+        std::vector<std::string> log = driverLogLines(path);
+        log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(logBefore));
+        const bool logged = std::any_of(log.begin(), log.end(), [&](const std::string& line) {
+            return line.find(c.description) != std::string::npos &&
+                   line.find(std::to_string(c.number)) != std::string::npos;
+        });
+        EXPECT_TRUE(logged) << "no log line with " << c.number << " and the library's text\n"
+                            << ::testing::PrintToString(log);
+        registerTool(path, {"fault", "clear"});
+    }
+    // The register is fine again: the next payment goes through once.
+    PaymentRun next = path.pay();
+    EXPECT_EQ(next.result, 0) << next.output;
+    EXPECT_EQ(next.newReceipts.size(), 1u);
+    EXPECT_THAT(contractViolationLines(path), ::testing::IsEmpty());
+}
+
+TEST(LibraryCrash, InsideRegistrationGives99AndTheSameHostRegistersTheNextPayment) {
+    if (VORNA_SANITIZED)
+        GTEST_SKIP() << "the sanitizer takes an access violation as a fault of its own and "
+                        "ends the process; the crash is tested in the plain builds";
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path);
+    ASSERT_EQ(path.pay({}, {"yes"}).result, 0);
+    registerTool(path, {"fault", "crash", "libfptr_registration", "--timing", "before"});
+    // Two payments in one host process, the library loaded once.
+    std::vector<std::string> calls = paymentCall();
+    calls.push_back("--");
+    const std::vector<std::string> second = paymentCall();
+    calls.insert(calls.end(), second.begin(), second.end());
+    const std::size_t before = path.registerFolder.receipts().size();
+    const ProcessResult process = path.run(calls);
+    const std::string output = process.output + process.errors;
+    const std::size_t first = output.find("result: ");
+    ASSERT_NE(first, std::string::npos) << output;
+    EXPECT_EQ(printedResult(output.substr(first)), 99) << output;
+    const std::size_t next = output.find("result: ", first + 1);
+    ASSERT_NE(next, std::string::npos) << "the host did not survive the crash: " << output;
+    EXPECT_EQ(printedResult(output.substr(next)), 0) << output;
+    const std::vector<json> receipts = path.registerFolder.receipts();
+    ASSERT_EQ(receipts.size(), before + 1) << "the crashed payment registered nothing";
+    EXPECT_DOUBLE_EQ(receipts.back().value("total", 0.0), kTotal);
+    EXPECT_TRUE(hasLineContaining(path.registerFolder.traceLines(),
+                                  "libfptr_registration(#1) crashed (access violation before"))
+        << ::testing::PrintToString(path.registerFolder.traceLines());
+    EXPECT_THAT(contractViolationLines(path), ::testing::IsEmpty());
 }
 
 // ---------------------------------------------------------------------------

@@ -12,7 +12,7 @@ namespace testing_support {
 
 using nlohmann::json;
 
-std::vector<FaultCase> faultCases(const std::vector<std::string>& traceLines) {
+std::vector<FaultCase> faultCases(const std::vector<std::string>& traceLines, bool withCrashes) {
     std::vector<FaultCase> cases;
     std::map<std::string, int> seen;
     for (const std::string& line : traceLines) {
@@ -21,19 +21,40 @@ std::vector<FaultCase> faultCases(const std::vector<std::string>& traceLines) {
         std::vector<std::string> kinds = {"error", "throw", "connection_lost"};
         // The register only ever leaves a receipt unconfirmed at its closing.
         if (function == "libfptr_close_receipt") kinds.push_back("unconfirmed");
+        if (withCrashes) kinds.push_back("crash");
         for (const std::string& kind : kinds)
             for (const char* timing : {"before", "after"})
                 cases.push_back({function, occurrence, line, kind, timing});
+        // A reply is lost only once the register has done the work.
+        cases.push_back({function, occurrence, line, "reply_lost", "after"});
     }
     return cases;
 }
+
+namespace {
+
+// Queries, parameters and the library's own bookkeeping leave the register as it was.
+bool changesTheRegister(const std::string& function) {
+    static const char* const changing[] = {
+        "libfptr_open_shift",     "libfptr_operator_login", "libfptr_open_receipt",
+        "libfptr_registration",   "libfptr_payment",        "libfptr_close_receipt",
+        "libfptr_cancel_receipt", "libfptr_print_text",     "libfptr_report",
+        "libfptr_cash_income",    "libfptr_cash_outcome"};
+    for (const char* name : changing)
+        if (function == name) return true;
+    return false;
+}
+
+}  // namespace
 
 std::vector<FaultCase> representativeCases(const std::vector<FaultCase>& all) {
     std::vector<FaultCase> kept;
     for (const FaultCase& c : all) {
         const bool parameterCall = c.function.rfind("libfptr_set_param_", 0) == 0 ||
                                    c.function.rfind("libfptr_get_param_", 0) == 0;
-        if (!parameterCall || c.kind == "throw") kept.push_back(c);
+        const bool newerKind = c.kind == "crash" || c.kind == "reply_lost";
+        if (newerKind ? changesTheRegister(c.function) : (!parameterCall || c.kind == "throw"))
+            kept.push_back(c);
     }
     return kept;
 }
@@ -92,6 +113,8 @@ bool oneReceiptOf(const PaymentRun& run, double expectedTotal) {
 
 std::string violationOf(const CaseOutcome& outcome, double expectedTotal) {
     const PaymentRun& faulted = outcome.faulted;
+    if (!outcome.contractViolations.empty())
+        return "the driver broke the library's contract: " + outcome.contractViolations.front();
     if (faulted.result == 0) {
         if (oneReceiptOf(faulted, expectedTotal)) return std::string();
         return faulted.newReceipts.empty()

@@ -15,16 +15,21 @@ struct FaultCase {
     std::string function;  // the libfptr_* call hit
     int occurrence = 0;    // 0 for its first call in the payment, 1 for the second, ...
     std::string traceLine;
-    std::string kind;    // "error", "throw", "connection_lost", "unconfirmed"
+    std::string kind;  // "error", "throw", "connection_lost", "unconfirmed", "reply_lost", "crash"
     std::string timing;  // "before" or "after"
 };
 
-// Every call of the trace with every fault kind that applies to it, in both timings.
-std::vector<FaultCase> faultCases(const std::vector<std::string>& traceLines);
+// Every call of the trace with every fault kind that applies to it, in both
+// timings (a lost reply only after the work); withCrashes false leaves out the
+// access violations (a sanitizer build cannot recover from one).
+std::vector<FaultCase> faultCases(const std::vector<std::string>& traceLines, bool withCrashes);
 // A smaller set with the same reach, for slow hosts: every kind on the calls
 // that go to the register, only the exception on the parameter calls (an
 // injected number or a lost line cannot change what a void setter or a
-// getter of the last reply hands back, beyond what the exception covers).
+// getter of the last reply hands back, beyond what the exception covers),
+// and the crash and the lost reply only on the calls that change the
+// register (a query crashed or unanswered leaves the register as an
+// injected failure of it does).
 std::vector<FaultCase> representativeCases(const std::vector<FaultCase>& all);
 // The fault object for the register state that hits exactly this call.
 nlohmann::json faultOf(const FaultCase& fault);
@@ -48,6 +53,8 @@ struct CaseOutcome {
     // register's work nothing can tell the driver what became of the receipt.
     bool lineDown = false;
     PaymentRun faulted;
+    // The register's record of calls that broke the library's contract.
+    std::vector<std::string> contractViolations;
     bool followedUp = false;  // a payment without a fault was run after a failed one
     PaymentRun next;
 };

@@ -72,6 +72,7 @@ void RegisterFolder::restore() const {
     writeBytes(file(emulator::kStateFileName), savedState_);
     writeBytes(file(emulator::kJournalFileName), savedJournal_);
     writeBytes(file(emulator::kTraceFileName), std::string());
+    writeBytes(file(emulator::kViolationsFileName), std::string());
 }
 
 json RegisterFolder::readState() const {
@@ -102,6 +103,10 @@ std::vector<json> RegisterFolder::receipts() const {
 
 std::vector<std::string> RegisterFolder::traceLines() const {
     return linesOf(readBytes(file(emulator::kTraceFileName)));
+}
+
+std::vector<std::string> RegisterFolder::violations() const {
+    return linesOf(readBytes(file(emulator::kViolationsFileName)));
 }
 
 std::string calledFunction(const std::string& traceLine) {

@@ -19,7 +19,7 @@ public:
     void initialise(const std::vector<std::string>& initOptions) const;
     // Keeps the state and the journal as they are now ...
     void save();
-    // ... and puts them back, with an empty trace.
+    // ... and puts them back, with an empty trace and no contract violations.
     void restore() const;
 
     // Appends one fault to the state's fault list.
@@ -31,6 +31,8 @@ public:
     std::vector<nlohmann::json> receipts() const;
     // The trace lines without their line ends.
     std::vector<std::string> traceLines() const;
+    // The contract violations the register recorded (its violations file).
+    std::vector<std::string> violations() const;
 
 private:
     std::string file(const char* name) const;
