@@ -7,6 +7,7 @@
 #include "cash/atol10/fptr10/library_loader.h"
 #include "cash/atol10/library_result.h"
 #include "tests/atol10/driver_fixture.h"
+#include "tests/sanitizer_build.h"
 
 namespace vorna {
 namespace atol10_test {
@@ -68,14 +69,6 @@ nlohmann::json faultOn(const char* kind, const char* function, int number = 0) {
     return nlohmann::json::array({fault});
 }
 
-bool underSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#else
-    return false;
-#endif
-}
-
 TEST_F(Binding, AFailedOperationLogsTheLibrarysNumberAndDescriptionOnce) {
     cash::atol10::Cash& driver = cash();
     changeState([](nlohmann::json& s) { s["faults"] = faultOn("error", "libfptr_report", 44); });
@@ -108,7 +101,8 @@ TEST_F(Binding, AFailedOperationLogsTheLibrarysNumberAndDescriptionOnce) {
 }
 
 TEST_F(Binding, ACrashInsideTheLibraryEndsOnlyThatCall) {
-    if (underSanitizer()) GTEST_SKIP() << "the sanitizer owns the fault signals of this build";
+    if (vorna::sanitizerBuild())
+        GTEST_SKIP() << "the sanitizer owns the fault signals of this build";
     cash::atol10::Cash& driver = cash();
     changeState([](nlohmann::json& s) { s["faults"] = faultOn("crash", "libfptr_report"); });
     EXPECT_EQ(-1, fptr10::libfptr_report(driver.handle_, driver.module_));

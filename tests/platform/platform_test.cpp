@@ -3,6 +3,7 @@
 #include "common/platform/platform.h"
 
 #include <gtest/gtest.h>
+#include "tests/sanitizer_build.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -267,14 +268,6 @@ void crashInsideInnerGuard(void* context) {
     *static_cast<int*>(context) = returned ? 1 : 2;
 }
 
-bool underSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#else
-    return false;
-#endif
-}
-
 }  // namespace
 
 TEST(GuardedCall, ABodyThatReturnsIsReportedAsReturned) {
@@ -286,7 +279,8 @@ TEST(GuardedCall, ABodyThatReturnsIsReportedAsReturned) {
 }
 
 TEST(GuardedCall, AnAccessViolationEndsOnlyTheBody) {
-    if (underSanitizer()) GTEST_SKIP() << "the sanitizer owns the fault signals of this build";
+    if (vorna::sanitizerBuild())
+        GTEST_SKIP() << "the sanitizer owns the fault signals of this build";
     for (int round = 0; round < 3; ++round) {
         unsigned long code = 0;
         EXPECT_FALSE(p::guardedCall(&writeThroughNull, nullptr, code));
@@ -300,7 +294,8 @@ TEST(GuardedCall, AnAccessViolationEndsOnlyTheBody) {
 }
 
 TEST(GuardedCall, AnInnerGuardCatchesItsOwnFault) {
-    if (underSanitizer()) GTEST_SKIP() << "the sanitizer owns the fault signals of this build";
+    if (vorna::sanitizerBuild())
+        GTEST_SKIP() << "the sanitizer owns the fault signals of this build";
     int inner = 0;
     unsigned long code = 0;
     EXPECT_TRUE(p::guardedCall(&crashInsideInnerGuard, &inner, code));
