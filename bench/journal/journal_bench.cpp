@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "cash/sender/payment_journal.h"
+#include "cash/sender/journal/payment_journal.h"
 
 namespace {
 

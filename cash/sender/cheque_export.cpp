@@ -5,7 +5,7 @@
 
 #include "cash/sender/call_frame.h"
 #include "cash/sender/driver_run.h"
-#include "cash/sender/journaled_payment.h"
+#include "cash/sender/journal/journaled_payment.h"
 #include "cash/sender/payment.h"
 #include "cash/sender/result_text.h"
 #include "cash/sender/sender_files.h"

@@ -12,7 +12,7 @@
 #include <map>
 #include <thread>
 
-#include "cash/sender/payment_journal.h"
+#include "cash/sender/journal/payment_journal.h"
 #include "common/platform/platform.h"
 #include "tests/fullpath/fullpath_host.h"
 

@@ -1,7 +1,7 @@
 // The payment journal on real files: records kept across reopening, attempts,
 // claims, listing, pruning, a damaged file moved aside, an unusable path, and
 // the key lock that keeps two holders of one payment apart.
-#include "cash/sender/payment_journal.h"
+#include "cash/sender/journal/payment_journal.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

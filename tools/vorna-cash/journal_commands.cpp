@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "cash/sender/journaled_payment.h"
+#include "cash/sender/journal/journaled_payment.h"
 #include "cash/sender/payment.h"
-#include "cash/sender/payment_journal.h"
-#include "cash/sender/payment_settling.h"
+#include "cash/sender/journal/payment_journal.h"
+#include "cash/sender/journal/payment_settling.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/ResultCode.h"

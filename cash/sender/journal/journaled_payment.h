@@ -8,7 +8,7 @@
 
 #include "cash/sender/call_frame.h"
 #include "cash/sender/cash_object.h"
-#include "cash/sender/payment_journal.h"
+#include "cash/sender/journal/payment_journal.h"
 #include "cash/sender/sender_settings.h"
 
 namespace vorna {

@@ -1,4 +1,4 @@
-#include "cash/sender/payment_journal.h"
+#include "cash/sender/journal/payment_journal.h"
 
 #include <sqlite3.h>
 

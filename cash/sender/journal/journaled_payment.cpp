@@ -1,13 +1,13 @@
-#include "cash/sender/journaled_payment.h"
+#include "cash/sender/journal/journaled_payment.h"
 
 #include <memory>
 
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
 #include "cash/sender/driver_run.h"
-#include "cash/sender/journaled_cash.h"
+#include "cash/sender/journal/journaled_cash.h"
 #include "cash/sender/payment.h"
-#include "cash/sender/payment_settling.h"
+#include "cash/sender/journal/payment_settling.h"
 #include "cash/shared/ResultCode.h"
 #include "common/platform/platform.h"
 #include "common/sender_log.h"

@@ -1,4 +1,4 @@
-#include "cash/sender/payment_settling.h"
+#include "cash/sender/journal/payment_settling.h"
 
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "cash/sender/payment_journal.h"
+#include "cash/sender/journal/payment_journal.h"
 
 namespace vorna {
 

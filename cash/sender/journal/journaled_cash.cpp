@@ -1,4 +1,4 @@
-#include "cash/sender/journaled_cash.h"
+#include "cash/sender/journal/journaled_cash.h"
 
 #include "cash/shared/ResultCode.h"
 
