@@ -1,0 +1,311 @@
+// The register library's numbers: parameter ids, the kinds of data its
+// queries report, receipt, report and document types, the fiscal tags the
+// driver sets or reads, and its failure numbers. The driver, the emulated
+// register and the tests take every such number from here; each is named
+// after the library's own name for it (LIBFPTR_PARAM_RECEIPT_TYPE is
+// param::receiptType, LIBFPTR_DT_SHIFT_STATE is dt::shiftState, ...).
+#pragma once
+
+namespace vorna {
+namespace libfptr {
+
+// Parameters of operations and of their results (libfptr_set_param_*,
+// libfptr_get_param_*). Ids below firstParameter are fiscal tags (tag::).
+namespace param {
+enum : int {
+    text = 65536,
+    model = 65544,
+    receiptType = 65545,
+    reportType = 65546,
+    mode = 65547,
+    cutType = 65552,
+    serialNumber = 65559,
+    paymentType = 65564,
+    paymentSum = 65565,
+    taxType = 65569,
+    receiptElectronically = 65572,
+    dataType = 65587,
+    operatorId = 65588,
+    logicalNumber = 65589,
+    dateTime = 65590,
+    isFiscalDevice = 65591,
+    shiftState = 65592,
+    isCashDrawerOpened = 65593,
+    isPaperPresent = 65594,
+    isCoverOpened = 65595,
+    submode = 65596,
+    receiptNumber = 65597,
+    documentNumber = 65598,
+    shiftNumber = 65599,
+    receiptSum = 65600,
+    lineLength = 65601,
+    lineLengthPix = 65602,
+    modelName = 65603,
+    firmwareVersion = 65604,
+    isPrinterConnectionLost = 65605,
+    isPrinterError = 65606,
+    isCutError = 65607,
+    isPrinterOverheat = 65608,
+    sum = 65613,
+    fnDataType = 65622,
+    tagValue = 65624,
+    documentsCount = 65625,
+    fiscalSign = 65626,
+    commodityName = 65631,
+    price = 65632,
+    quantity = 65633,
+    fnVersion = 65636,
+    registrationsRemain = 65637,
+    registrationsCount = 65638,
+    ofdExchangeStatus = 65640,
+    documentClosed = 65644,
+    fnState = 65648,
+    isFiscalFN = 65662,
+    printHeadTemperature = 65667,
+    ticketArrived = 65670,
+    fnNeedReplacement = 65686,
+    fnResourceExhausted = 65687,
+    fnMemoryOverflow = 65688,
+    fnOfdTimeout = 65689,
+    fnCriticalError = 65690,
+    ofdMessageRead = 65691,
+    fnDocumentType = 65697,
+    isFNPresent = 65707,
+    isDeviceBlocked = 65708,
+    documentPrinted = 65709,
+    fnExecution = 65874,
+    dateDaysLeft = 65817,
+    freeMemory = 65818,
+};
+}  // namespace param
+
+// The first parameter id that is the library's own and not a fiscal tag.
+constexpr int firstParameter = param::text;
+
+// Kinds of data libfptr_query_data reports (parameter dataType).
+namespace dt {
+enum : int {
+    status = 0,
+    cashSum = 1,
+    cashInSum = 8,
+    cashOutSum = 10,
+    revenue = 12,
+    shiftState = 14,
+    receiptState = 15,
+    printHeadTemperature = 33,
+};
+}  // namespace dt
+
+// Kinds of data libfptr_fn_query_data reports (parameter fnDataType).
+namespace fndt {
+enum : int {
+    ofdExchangeStatus = 1,
+    fnInfo = 2,
+    lastReceipt = 4,
+    lastDocument = 5,
+    validity = 8,
+    registration = 9,
+    ticketByNumber = 12,
+    documentByNumber = 13,
+    validityDays = 16,
+    freeMemory = 17,
+};
+}  // namespace fndt
+
+// Receipt types (parameter receiptType); closed: no receipt is open.
+namespace rt {
+enum : int {
+    closed = 0,
+    sell = 1,
+    sellReturn = 2,
+    sellCorrection = 7,
+    sellReturnCorrection = 8,
+    buyCorrection = 9,
+    buyReturnCorrection = 10,
+};
+}  // namespace rt
+
+// Report types (parameter reportType).
+namespace report {
+enum : int {
+    closeShift = 0,
+    x = 1,
+};
+}  // namespace report
+
+// Cut types (parameter cutType).
+namespace cut {
+enum : int {
+    full = 0,
+    part = 1,
+};
+}  // namespace cut
+
+// Shift states (parameter shiftState).
+namespace shift {
+enum : int {
+    closed = 0,
+    opened = 1,
+    expired = 2,
+};
+}  // namespace shift
+
+// Payment types (parameter paymentType): cash; the cashless ones follow it.
+namespace payment {
+enum : int {
+    cash = 0,
+    electronically = 1,
+};
+}  // namespace payment
+
+// Fiscal storage document types (parameter fnDocumentType).
+namespace fndoc {
+enum : int {
+    openShift = 2,
+    receipt = 3,
+    closeShift = 5,
+};
+}  // namespace fndoc
+
+// Fiscal storage states (parameter fnState).
+namespace fnstate {
+enum : int {
+    initial = 0,
+    configured = 1,
+    fiscalMode = 3,
+    postFiscalMode = 7,
+    accessArchive = 15,
+};
+}  // namespace fnstate
+
+// Tax types (parameter taxType) of the 10.10.8 library.
+namespace tax {
+enum : int {
+    vat18 = 1,
+    vat10 = 2,
+    vat118 = 3,
+    vat110 = 4,
+    vat0 = 5,
+    no = 6,
+    vat20 = 7,
+    vat120 = 8,
+    vat5 = 9,
+    vat7 = 10,
+    vat105 = 11,
+    vat107 = 12,
+    vat22 = 13,
+    vat122 = 14,
+};
+}  // namespace tax
+
+// Fiscal tags the driver sets or reads (their numbers are parameter ids too).
+namespace tag {
+enum : int {
+    autoMode = 1001,
+    offlineMode = 1002,
+    buyerContact = 1008,
+    organizationAddress = 1009,
+    ofdVatin = 1017,
+    organizationVatin = 1018,
+    total = 1020,
+    cashier = 1021,
+    machineNumber = 1036,
+    registrationNumber = 1037,
+    ofdName = 1046,
+    organizationName = 1048,
+    operationType = 1054,
+    encryption = 1056,
+    agentSign = 1057,
+    fnsUrl = 1060,
+    taxationTypes = 1062,
+    internet = 1108,
+    service = 1109,
+    bso = 1110,
+    organizationEmail = 1117,
+    lottery = 1126,
+    correctionType = 1173,
+    correctionBase = 1174,
+    correctionDate = 1178,
+    correctionNumber = 1179,
+    paymentsAddress = 1187,
+    gambling = 1193,
+    cashierInn = 1203,
+    excise = 1207,
+    ffdVersion = 1209,
+    paymentObject = 1212,
+    paymentMethod = 1214,
+    machineInstallation = 1221,
+    positionAgentSign = 1222,
+    agentData = 1223,
+    supplierData = 1224,
+    supplierName = 1225,
+    supplierInn = 1226,
+    measure = 2108,
+};
+}  // namespace tag
+
+// Values of fiscal tags the driver sets.
+namespace ffd {
+enum : int {
+    v105 = 105,
+    v110 = 110,
+    v12 = 120,  // FFD 1.2 as tag 1209 reports it
+};
+}  // namespace ffd
+namespace paymentObject {
+enum : int { service = 4 };  // tag 1212
+}
+namespace paymentMethod {
+enum : int { fullPayment = 4 };  // tag 1214
+}
+namespace measure {
+enum : int { piece = 0 };  // tag 2108
+}
+namespace correctionType {
+enum : int { self = 0, byOrder = 1 };  // tag 1173
+}
+
+// Failure numbers of the current library (libfptr_error_code after -1).
+namespace error {
+enum : int {
+    ok = 0,
+    connectionDisabled = 1,
+    noConnection = 2,
+    portBusy = 3,
+    portNotAvailable = 4,
+    unknown = 15,
+    noPaper = 44,
+    coverOpened = 45,
+    deniedInOpenedReturnReceipt = 67,
+    shiftExpired = 68,
+    deniedInOpenedSellReceipt = 69,
+    deniedInClosedShift = 73,
+    deniedInClosedReceipt = 81,
+    deniedInOpenedReceipt = 82,
+    deniedInOpenedShift = 83,
+    fnExchange = 115,
+    fnInvalidState = 117,
+    fnFault = 118,
+    fnCryptoValidityExpired = 136,
+    fnResourceExhausted = 137,
+    fnHasUnsentDocuments = 139,
+    fnTimeout = 140,
+    fnShiftExpired = 141,
+    connectionLost = 241,
+};
+}  // namespace error
+
+// Direct results of the older library generation (it returned the failure
+// itself rather than -1).
+namespace legacy {
+enum : int {
+    noConnection = -11,
+    noPaper = -3807,
+    returnReceiptOpen = -3821,
+    shiftExpired = -3822,
+    saleReceiptOpen = -3865,
+};
+}  // namespace legacy
+
+}  // namespace libfptr
+}  // namespace vorna
