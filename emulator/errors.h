@@ -15,37 +15,39 @@
 
 #include <string>
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
+
 namespace vorna {
 namespace emulator {
 namespace error {
 
 enum : int {
     none = 0,
-    notEnoughCash = -1,           // a withdrawal or cash return above the cash held
-    notConnected = -11,           // no connection to the register
-    shiftClosed = -3801,          // the operation needs an open shift
-    shiftAlreadyOpen = -3802,     // a shift is already open
-    noReceiptOpen = -3803,        // the operation needs an open receipt
-    coverOpen = -3804,            // the printer cover is open
-    underpaid = -3805,            // the payments do not cover the receipt total
-    invalidTaxType = -3806,       // tax type outside 1..15
-    noPaper = -3807,              // out of paper
-    measureMissing = -3808,       // FFD 1.2 position without tag 2108
-    measureNotAllowed = -3809,    // tag 2108 before FFD 1.2
-    invalidParameter = -3810,     // a parameter is missing or out of range
-    nonfiscalOpen = -3811,        // a non-fiscal document is open
-    noNonfiscalOpen = -3812,      // no non-fiscal document is open
-    emptyReceipt = -3813,         // closing a receipt without positions
-    cashlessOverpaid = -3814,     // cashless payments above the total
-    invalidSetting = -3816,       // a setting with an unusable value
-    buyerContactMissing = -3817,  // an electronic receipt without tag 1008
-    returnReceiptOpen = -3821,    // a sale return receipt is open
-    shiftExpired = -3822,         // the shift is older than 24 hours
-    saleReceiptOpen = -3865,      // a sale receipt is open
-    invalidHandle = -3890,        // a handle the library did not create, or destroyed
-    injectedFailure = -3891,      // a fault set without its own number
-    stateDamaged = -3898,         // the state file cannot be read
-    internalFailure = -3899,      // the emulator itself failed
+    notEnoughCash = -1,  // a withdrawal or cash return above the cash held
+    notConnected = libfptr::legacy::noConnection,  // no connection to the register
+    shiftClosed = -3801,                           // the operation needs an open shift
+    shiftAlreadyOpen = -3802,                      // a shift is already open
+    noReceiptOpen = -3803,                         // the operation needs an open receipt
+    coverOpen = -3804,                             // the printer cover is open
+    underpaid = -3805,                             // the payments do not cover the receipt total
+    invalidTaxType = -3806,                        // tax type outside 1..15
+    noPaper = libfptr::legacy::noPaper,            // out of paper
+    measureMissing = -3808,                        // FFD 1.2 position without tag 2108
+    measureNotAllowed = -3809,                     // tag 2108 before FFD 1.2
+    invalidParameter = -3810,                      // a parameter is missing or out of range
+    nonfiscalOpen = -3811,                         // a non-fiscal document is open
+    noNonfiscalOpen = -3812,                       // no non-fiscal document is open
+    emptyReceipt = -3813,                          // closing a receipt without positions
+    cashlessOverpaid = -3814,                      // cashless payments above the total
+    invalidSetting = -3816,                        // a setting with an unusable value
+    buyerContactMissing = -3817,                   // an electronic receipt without tag 1008
+    returnReceiptOpen = libfptr::legacy::returnReceiptOpen,  // a sale return receipt is open
+    shiftExpired = libfptr::legacy::shiftExpired,            // the shift is older than 24 hours
+    saleReceiptOpen = libfptr::legacy::saleReceiptOpen,      // a sale receipt is open
+    invalidHandle = -3890,    // a handle the library did not create, or destroyed
+    injectedFailure = -3891,  // a fault set without its own number
+    stateDamaged = -3898,     // the state file cannot be read
+    internalFailure = -3899,  // the emulator itself failed
 };
 
 // The current library's numbers the emulator reports (libfptr_error_code).
@@ -53,23 +55,23 @@ enum : int {
 // conditions the table has no number for.
 namespace current {
 enum : int {
-    connectionDisabled = 1,
-    noConnection = 2,
-    portBusy = 3,
-    portNotAvailable = 4,
-    unknown = 15,
-    noPaper = 44,
-    coverOpen = 45,
-    returnReceiptOpen = 67,
-    shiftExpired = 68,
-    saleReceiptOpen = 69,
-    shiftClosed = 73,
-    noReceiptOpen = 81,
-    receiptOpen = 82,
-    shiftOpen = 83,
-    fnExchangeFailed = 115,
-    fnShiftExpired = 141,
-    connectionLostInOperation = 241,
+    connectionDisabled = libfptr::error::connectionDisabled,
+    noConnection = libfptr::error::noConnection,
+    portBusy = libfptr::error::portBusy,
+    portNotAvailable = libfptr::error::portNotAvailable,
+    unknown = libfptr::error::unknown,
+    noPaper = libfptr::error::noPaper,
+    coverOpen = libfptr::error::coverOpened,
+    returnReceiptOpen = libfptr::error::deniedInOpenedReturnReceipt,
+    shiftExpired = libfptr::error::shiftExpired,
+    saleReceiptOpen = libfptr::error::deniedInOpenedSellReceipt,
+    shiftClosed = libfptr::error::deniedInClosedShift,
+    noReceiptOpen = libfptr::error::deniedInClosedReceipt,
+    receiptOpen = libfptr::error::deniedInOpenedReceipt,
+    shiftOpen = libfptr::error::deniedInOpenedShift,
+    fnExchangeFailed = libfptr::error::fnExchange,
+    fnShiftExpired = libfptr::error::fnShiftExpired,
+    connectionLostInOperation = libfptr::error::connectionLost,
     notEnoughCash = 400,
     underpaid = 401,
     invalidTaxType = 402,

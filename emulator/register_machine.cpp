@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
-#include "emulator/ids.h"
 #include "emulator/tlv.h"
 
 namespace vorna {
@@ -228,7 +228,8 @@ std::string RegisterMachine::settingsText() const { return s_["settings"].dump()
 // ---- TLV --------------------------------------------------------------------------------
 
 int RegisterMachine::utilFormTlv() {
-    instance_.output.set(id::tagValue, ParamValue::ofBytes(encodeTlvSet(instance_.input)));
+    instance_.output.set(libfptr::param::tagValue,
+                         ParamValue::ofBytes(encodeTlvSet(instance_.input)));
     return 0;
 }
 

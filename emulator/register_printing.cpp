@@ -1,7 +1,7 @@
 #include "emulator/register_machine.h"
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/errors.h"
-#include "emulator/ids.h"
 
 namespace vorna {
 namespace emulator {
@@ -11,7 +11,7 @@ using nlohmann::json;
 int RegisterMachine::printText() {
     if (int e = requireConnection()) return e;
     if (int e = requirePrinter()) return e;
-    const ParamValue* text = instance_.input.find(id::text);
+    const ParamValue* text = instance_.input.find(libfptr::param::text);
     std::vector<std::string> lines = wrap(text ? text->asText() : std::string());
     if (int e = checkPaperFor(lines.size())) return e;
     return print(lines);
@@ -20,7 +20,7 @@ int RegisterMachine::printText() {
 int RegisterMachine::cut() {
     if (int e = requireConnection()) return e;
     if (int e = requirePrinter()) return e;
-    const ParamValue* type = instance_.input.find(id::cutType);
+    const ParamValue* type = instance_.input.find(libfptr::param::cutType);
     const bool partial = type && type->asInt() == 1;
     session_.appendLine(kTapeFileName, partial
                                            ? u8"- - - - - - - - частичная отрезка - - - - - - - -"

@@ -1,8 +1,8 @@
 #include "emulator/register_machine.h"
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/errors.h"
 #include "emulator/file_io.h"
-#include "emulator/ids.h"
 
 namespace vorna {
 namespace emulator {
@@ -29,9 +29,9 @@ std::vector<json> journalDocuments(const std::string& directory) {
 
 int fnDocumentType(const json& document) {
     const std::string type = document.value("type", "");
-    if (type == "receipt") return id::fdReceipt;
-    if (type == "open_shift") return id::fdShiftOpen;
-    if (type == "z_report") return id::fdShiftClose;
+    if (type == "receipt") return libfptr::fndoc::receipt;
+    if (type == "open_shift") return libfptr::fndoc::openShift;
+    if (type == "z_report") return libfptr::fndoc::closeShift;
     return 0;
 }
 
@@ -40,17 +40,18 @@ int operationType(int receiptType) { return receiptType == 2 ? 2 : receiptType =
 
 // The read-back parameters of one document, as the storage reports them.
 void describeDocument(const json& document, ParamSet& out) {
-    out.set(id::documentNumber, ParamValue::ofInt(document["document"].get<int>()));
-    out.set(id::dateTime, ParamValue::ofDateTime(document.value("at", std::int64_t{0})));
-    out.set(id::fnDocumentType, ParamValue::ofInt(fnDocumentType(document)));
+    out.set(libfptr::param::documentNumber, ParamValue::ofInt(document["document"].get<int>()));
+    out.set(libfptr::param::dateTime,
+            ParamValue::ofDateTime(document.value("at", std::int64_t{0})));
+    out.set(libfptr::param::fnDocumentType, ParamValue::ofInt(fnDocumentType(document)));
     if (document.value("type", "") != "receipt") return;
     const double total = document["total"].get<double>();
-    out.set(id::receiptNumber, ParamValue::ofInt(document["receiptNumber"].get<int>()));
-    out.set(id::fiscalSign,
+    out.set(libfptr::param::receiptNumber, ParamValue::ofInt(document["receiptNumber"].get<int>()));
+    out.set(libfptr::param::fiscalSign,
             ParamValue::ofText(std::to_string(document["fiscalSign"].get<std::int64_t>())));
-    out.set(id::receiptSum, ParamValue::ofDouble(total));
-    out.set(id::tagTotal, ParamValue::ofDouble(total));
-    out.set(id::tagOperationType,
+    out.set(libfptr::param::receiptSum, ParamValue::ofDouble(total));
+    out.set(libfptr::tag::total, ParamValue::ofDouble(total));
+    out.set(libfptr::tag::operationType,
             ParamValue::ofInt(operationType(document["receiptType"].get<int>())));
 }
 
@@ -58,79 +59,98 @@ void describeDocument(const json& document, ParamSet& out) {
 
 int RegisterMachine::queryData() {
     if (int e = requireConnection()) return e;
-    const ParamValue* kind = instance_.input.find(id::dataType);
+    const ParamValue* kind = instance_.input.find(libfptr::param::dataType);
     if (!kind) return error::invalidParameter;
     ParamSet& out = instance_.output;
     const json& st = s_["status"];
     const json& totals = s_["totals"];
     const bool receiptOpen = s_["receipt"].is_object();
     switch (kind->asInt()) {
-        case id::dtStatus:
-            out.set(id::serialNumber, ParamValue::ofText(st["serialNumber"].get<std::string>()));
-            out.set(id::modelName, ParamValue::ofText(st["modelName"].get<std::string>()));
-            out.set(id::firmwareVersion,
+        case libfptr::dt::status:
+            out.set(libfptr::param::serialNumber,
+                    ParamValue::ofText(st["serialNumber"].get<std::string>()));
+            out.set(libfptr::param::modelName,
+                    ParamValue::ofText(st["modelName"].get<std::string>()));
+            out.set(libfptr::param::firmwareVersion,
                     ParamValue::ofText(st["firmwareVersion"].get<std::string>()));
-            out.set(id::dateTime, ParamValue::ofDateTime(now()));
-            out.set(id::operatorId, ParamValue::ofInt(1));
-            out.set(id::logicalNumber, ParamValue::ofInt(st["logicalNumber"].get<int>()));
-            out.set(id::shiftState, ParamValue::ofInt(shiftState()));
-            out.set(id::model, ParamValue::ofInt(st["model"].get<int>()));
-            out.set(id::mode, ParamValue::ofInt(1));
-            out.set(id::submode, ParamValue::ofInt(receiptOpen ? 1 : 0));
-            out.set(id::receiptNumber, ParamValue::ofInt(s_["counters"]["receipt"].get<int>() +
-                                                         (receiptOpen ? 1 : 0)));
-            out.set(id::documentNumber, ParamValue::ofInt(s_["counters"]["document"].get<int>()));
-            out.set(id::shiftNumber, ParamValue::ofInt(s_["shift"]["number"].get<int>()));
-            out.set(id::receiptType,
+            out.set(libfptr::param::dateTime, ParamValue::ofDateTime(now()));
+            out.set(libfptr::param::operatorId, ParamValue::ofInt(1));
+            out.set(libfptr::param::logicalNumber,
+                    ParamValue::ofInt(st["logicalNumber"].get<int>()));
+            out.set(libfptr::param::shiftState, ParamValue::ofInt(shiftState()));
+            out.set(libfptr::param::model, ParamValue::ofInt(st["model"].get<int>()));
+            out.set(libfptr::param::mode, ParamValue::ofInt(1));
+            out.set(libfptr::param::submode, ParamValue::ofInt(receiptOpen ? 1 : 0));
+            out.set(
+                libfptr::param::receiptNumber,
+                ParamValue::ofInt(s_["counters"]["receipt"].get<int>() + (receiptOpen ? 1 : 0)));
+            out.set(libfptr::param::documentNumber,
+                    ParamValue::ofInt(s_["counters"]["document"].get<int>()));
+            out.set(libfptr::param::shiftNumber,
+                    ParamValue::ofInt(s_["shift"]["number"].get<int>()));
+            out.set(libfptr::param::receiptType,
                     ParamValue::ofInt(receiptOpen ? s_["receipt"]["type"].get<int>() : 0));
-            out.set(id::lineLength, ParamValue::ofInt(st["lineLength"].get<int>()));
-            out.set(id::lineLengthPix, ParamValue::ofInt(st["lineLengthPix"].get<int>()));
-            out.set(id::receiptSum, ParamValue::ofDouble(roubles(receiptTotal())));
-            out.set(id::isFiscalDevice, ParamValue::ofBool(st["isFiscalDevice"].get<bool>()));
-            out.set(id::isFiscalFN, ParamValue::ofBool(st["isFiscalFN"].get<bool>()));
-            out.set(id::isFNPresent, ParamValue::ofBool(st["isFNPresent"].get<bool>()));
-            out.set(id::isCashDrawerOpened,
+            out.set(libfptr::param::lineLength, ParamValue::ofInt(st["lineLength"].get<int>()));
+            out.set(libfptr::param::lineLengthPix,
+                    ParamValue::ofInt(st["lineLengthPix"].get<int>()));
+            out.set(libfptr::param::receiptSum, ParamValue::ofDouble(roubles(receiptTotal())));
+            out.set(libfptr::param::isFiscalDevice,
+                    ParamValue::ofBool(st["isFiscalDevice"].get<bool>()));
+            out.set(libfptr::param::isFiscalFN, ParamValue::ofBool(st["isFiscalFN"].get<bool>()));
+            out.set(libfptr::param::isFNPresent, ParamValue::ofBool(st["isFNPresent"].get<bool>()));
+            out.set(libfptr::param::isCashDrawerOpened,
                     ParamValue::ofBool(st["isCashDrawerOpened"].get<bool>()));
-            out.set(id::isPaperPresent, ParamValue::ofBool(s_["paper"].get<bool>()));
-            out.set(id::isCoverOpened, ParamValue::ofBool(s_["coverOpen"].get<bool>()));
-            out.set(id::isPrinterConnectionLost,
+            out.set(libfptr::param::isPaperPresent, ParamValue::ofBool(s_["paper"].get<bool>()));
+            out.set(libfptr::param::isCoverOpened, ParamValue::ofBool(s_["coverOpen"].get<bool>()));
+            out.set(libfptr::param::isPrinterConnectionLost,
                     ParamValue::ofBool(st["isPrinterConnectionLost"].get<bool>()));
-            out.set(id::isPrinterError, ParamValue::ofBool(st["isPrinterError"].get<bool>()));
-            out.set(id::isCutError, ParamValue::ofBool(st["isCutError"].get<bool>()));
-            out.set(id::isPrinterOverheat, ParamValue::ofBool(st["isPrinterOverheat"].get<bool>()));
-            out.set(id::isDeviceBlocked, ParamValue::ofBool(st["isDeviceBlocked"].get<bool>()));
+            out.set(libfptr::param::isPrinterError,
+                    ParamValue::ofBool(st["isPrinterError"].get<bool>()));
+            out.set(libfptr::param::isCutError, ParamValue::ofBool(st["isCutError"].get<bool>()));
+            out.set(libfptr::param::isPrinterOverheat,
+                    ParamValue::ofBool(st["isPrinterOverheat"].get<bool>()));
+            out.set(libfptr::param::isDeviceBlocked,
+                    ParamValue::ofBool(st["isDeviceBlocked"].get<bool>()));
             return 0;
-        case id::dtShiftState:
-            out.set(id::shiftState, ParamValue::ofInt(shiftState()));
-            out.set(id::shiftNumber, ParamValue::ofInt(s_["shift"]["number"].get<int>()));
-            out.set(id::dateTime,
+        case libfptr::dt::shiftState:
+            out.set(libfptr::param::shiftState, ParamValue::ofInt(shiftState()));
+            out.set(libfptr::param::shiftNumber,
+                    ParamValue::ofInt(s_["shift"]["number"].get<int>()));
+            out.set(libfptr::param::dateTime,
                     ParamValue::ofDateTime(s_["shift"]["open"].get<bool>()
                                                ? s_["shift"]["openedAt"].get<std::int64_t>() +
                                                      kShiftSeconds
                                                : now()));
             return 0;
-        case id::dtReceiptState:
-            out.set(id::receiptType,
+        case libfptr::dt::receiptState:
+            out.set(libfptr::param::receiptType,
                     ParamValue::ofInt(receiptOpen ? s_["receipt"]["type"].get<int>() : 0));
-            out.set(id::receiptNumber, ParamValue::ofInt(s_["counters"]["receipt"].get<int>() +
-                                                         (receiptOpen ? 1 : 0)));
-            out.set(id::documentNumber, ParamValue::ofInt(s_["counters"]["document"].get<int>()));
-            out.set(id::receiptSum, ParamValue::ofDouble(roubles(receiptTotal())));
+            out.set(
+                libfptr::param::receiptNumber,
+                ParamValue::ofInt(s_["counters"]["receipt"].get<int>() + (receiptOpen ? 1 : 0)));
+            out.set(libfptr::param::documentNumber,
+                    ParamValue::ofInt(s_["counters"]["document"].get<int>()));
+            out.set(libfptr::param::receiptSum, ParamValue::ofDouble(roubles(receiptTotal())));
             return 0;
-        case id::dtRevenue:
-            out.set(id::sum, ParamValue::ofDouble(roubles(totals["revenue"].get<std::int64_t>())));
+        case libfptr::dt::revenue:
+            out.set(libfptr::param::sum,
+                    ParamValue::ofDouble(roubles(totals["revenue"].get<std::int64_t>())));
             return 0;
-        case id::dtCashInSum:
-            out.set(id::sum, ParamValue::ofDouble(roubles(totals["cashIn"].get<std::int64_t>())));
+        case libfptr::dt::cashInSum:
+            out.set(libfptr::param::sum,
+                    ParamValue::ofDouble(roubles(totals["cashIn"].get<std::int64_t>())));
             return 0;
-        case id::dtCashOutSum:
-            out.set(id::sum, ParamValue::ofDouble(roubles(totals["cashOut"].get<std::int64_t>())));
+        case libfptr::dt::cashOutSum:
+            out.set(libfptr::param::sum,
+                    ParamValue::ofDouble(roubles(totals["cashOut"].get<std::int64_t>())));
             return 0;
-        case id::dtCashSum:
-            out.set(id::sum, ParamValue::ofDouble(roubles(s_["cashBalance"].get<std::int64_t>())));
+        case libfptr::dt::cashSum:
+            out.set(libfptr::param::sum,
+                    ParamValue::ofDouble(roubles(s_["cashBalance"].get<std::int64_t>())));
             return 0;
-        case id::dtPrintHeadTemperature:
-            out.set(id::printHeadTemperature, ParamValue::ofInt(s_["temperature"].get<int>()));
+        case libfptr::dt::printHeadTemperature:
+            out.set(libfptr::param::printHeadTemperature,
+                    ParamValue::ofInt(s_["temperature"].get<int>()));
             return 0;
         default:
             return error::invalidParameter;
@@ -139,11 +159,11 @@ int RegisterMachine::queryData() {
 
 int RegisterMachine::fnQueryData() {
     if (int e = requireConnection()) return e;
-    const ParamValue* kind = instance_.input.find(id::fnDataType);
+    const ParamValue* kind = instance_.input.find(libfptr::param::fnDataType);
     if (!kind) return error::invalidParameter;
     ParamSet& out = instance_.output;
     switch (kind->asInt()) {
-        case id::fnRegistration:
+        case libfptr::fndt::registration:
             for (auto it = s_["registration"].begin(); it != s_["registration"].end(); ++it) {
                 int tag = std::stoi(it.key());
                 if (it->is_boolean())
@@ -154,16 +174,16 @@ int RegisterMachine::fnQueryData() {
                     out.set(tag, ParamValue::ofText(it->get<std::string>()));
             }
             return 0;
-        case id::fnLastDocument: {
+        case libfptr::fndt::lastDocument: {
             const int last = s_["lastDocument"]["number"].get<int>();
             for (const json& document : journalDocuments(session_.directory()))
                 if (document["document"].get<int>() == last) describeDocument(document, out);
-            out.set(id::documentNumber, ParamValue::ofInt(last));
-            out.set(id::dateTime,
+            out.set(libfptr::param::documentNumber, ParamValue::ofInt(last));
+            out.set(libfptr::param::dateTime,
                     ParamValue::ofDateTime(s_["lastDocument"]["time"].get<std::int64_t>()));
             return 0;
         }
-        case id::fnLastReceipt: {
+        case libfptr::fndt::lastReceipt: {
             const std::vector<json> documents = journalDocuments(session_.directory());
             for (auto it = documents.rbegin(); it != documents.rend(); ++it)
                 if (it->value("type", "") == "receipt") {
@@ -172,18 +192,18 @@ int RegisterMachine::fnQueryData() {
                 }
             return error::invalidParameter;
         }
-        case id::fnDocumentByNumber:
-        case id::fnTicketByNumber: {
-            const ParamValue* number = instance_.input.find(id::documentNumber);
+        case libfptr::fndt::documentByNumber:
+        case libfptr::fndt::ticketByNumber: {
+            const ParamValue* number = instance_.input.find(libfptr::param::documentNumber);
             if (!number) return error::invalidParameter;
             for (const json& document : journalDocuments(session_.directory())) {
                 if (document["document"].get<std::int64_t>() != number->asInt()) continue;
-                if (kind->asInt() == id::fnDocumentByNumber) {
+                if (kind->asInt() == libfptr::fndt::documentByNumber) {
                     describeDocument(document, out);
                 } else {
                     // The emulated register has no link to the operator: no ticket arrives.
-                    out.set(id::documentNumber, ParamValue::ofInt(number->asInt()));
-                    out.set(id::ticketArrived, ParamValue::ofBool(false));
+                    out.set(libfptr::param::documentNumber, ParamValue::ofInt(number->asInt()));
+                    out.set(libfptr::param::ticketArrived, ParamValue::ofBool(false));
                 }
                 return 0;
             }

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
-#include "emulator/ids.h"
 #include "emulator/tlv.h"
 
 namespace vorna {
@@ -56,7 +56,9 @@ std::string paymentTypeName(int type) {
 }
 
 std::string receiptTypeName(int type) {
-    return type == 1 ? u8"ПРИХОД" : type == 2 ? u8"ВОЗВРАТ ПРИХОДА" : "";
+    return type == libfptr::rt::sell         ? u8"ПРИХОД"
+           : type == libfptr::rt::sellReturn ? u8"ВОЗВРАТ ПРИХОДА"
+                                             : "";
 }
 
 std::int64_t fiscalSign(int document, std::int64_t total) {
@@ -70,18 +72,18 @@ std::int64_t fiscalSign(int document, std::int64_t total) {
 int RegisterMachine::openReceipt() {
     if (int e = requireConnection()) return e;
     if (int e = requireNoDocument()) return e;
-    const ParamValue* type = instance_.input.find(id::receiptType);
+    const ParamValue* type = instance_.input.find(libfptr::param::receiptType);
     if (!type || (type->asInt() != 1 && type->asInt() != 2)) return error::invalidParameter;
-    const ParamValue* electronic = instance_.input.find(id::receiptElectronically);
+    const ParamValue* electronic = instance_.input.find(libfptr::param::receiptElectronically);
     const bool isElectronic = electronic && electronic->asInt() != 0;
     if (!isElectronic)
         if (int e = requirePrinter()) return e;
     if (int e = requireOpenShift()) return e;
-    const ParamValue* contact = instance_.input.find(id::tagBuyerContact);
+    const ParamValue* contact = instance_.input.find(libfptr::tag::buyerContact);
     if (isElectronic && (!contact || contact->asText().empty())) return error::buyerContactMissing;
     json tags = json::object();
     for (const auto& item : instance_.input.items())
-        if (item.first < id::firstLibraryParameter && item.first != id::tagBuyerContact)
+        if (item.first < libfptr::firstParameter && item.first != libfptr::tag::buyerContact)
             tags[std::to_string(item.first)] = toJson(item.second);
     s_["receipt"] = {{"type", type->asInt()},
                      {"electronic", isElectronic},
@@ -97,17 +99,17 @@ int RegisterMachine::registration() {
     if (int e = requireConnection()) return e;
     if (!s_["receipt"].is_object()) return error::noReceiptOpen;
     const ParamSet& in = instance_.input;
-    const ParamValue* name = in.find(id::commodityName);
-    const ParamValue* price = in.find(id::price);
-    const ParamValue* quantity = in.find(id::quantity);
+    const ParamValue* name = in.find(libfptr::param::commodityName);
+    const ParamValue* price = in.find(libfptr::param::price);
+    const ParamValue* quantity = in.find(libfptr::param::quantity);
     if (!name || name->asText().empty() || !price || price->asDouble() < 0 || !quantity ||
         quantity->asDouble() <= 0)
         return error::invalidParameter;
-    const ParamValue* tax = in.find(id::taxType);
+    const ParamValue* tax = in.find(libfptr::param::taxType);
     if (!tax || tax->asInt() < 1 || tax->asInt() > 15) return error::invalidTaxType;
-    const bool ffd12 = s_["registration"]["1209"].get<int>() >= id::ffd12;
-    if (ffd12 && !in.has(id::tagMeasure)) return error::measureMissing;
-    if (!ffd12 && in.has(id::tagMeasure)) return error::measureNotAllowed;
+    const bool ffd12 = s_["registration"]["1209"].get<int>() >= libfptr::ffd::v12;
+    if (ffd12 && !in.has(libfptr::tag::measure)) return error::measureMissing;
+    if (!ffd12 && in.has(libfptr::tag::measure)) return error::measureNotAllowed;
     const std::int64_t priceKopecks = std::llround(price->asDouble() * 100);
     const std::int64_t sum = std::llround(price->asDouble() * quantity->asDouble() * 100);
     json position = {{"name", name->asText()},
@@ -119,28 +121,28 @@ int RegisterMachine::registration() {
                      {"tax", taxTypeName(static_cast<int>(tax->asInt()))}};
     json tags = json::object();
     for (const auto& item : in.items()) {
-        if (item.first >= id::firstLibraryParameter) continue;
+        if (item.first >= libfptr::firstParameter) continue;
         const json value = toJson(item.second);
         switch (item.first) {
-            case id::tagPaymentObject:
+            case libfptr::tag::paymentObject:
                 position["paymentObject"] = value;
                 break;
-            case id::tagPaymentMethod:
+            case libfptr::tag::paymentMethod:
                 position["paymentMethod"] = value;
                 break;
-            case id::tagMeasure:
+            case libfptr::tag::measure:
                 position["measure"] = value;
                 break;
-            case id::tagPositionAgentSign:
+            case libfptr::tag::positionAgentSign:
                 position["agentSign"] = value;
                 break;
-            case id::tagAgentData:
+            case libfptr::tag::agentData:
                 position["agentData"] = value;
                 break;
-            case id::tagSupplierData:
+            case libfptr::tag::supplierData:
                 position["supplierData"] = value;
                 break;
-            case id::tagSupplierInn:
+            case libfptr::tag::supplierInn:
                 position["supplierInn"] = value;
                 break;
             default:
@@ -155,8 +157,8 @@ int RegisterMachine::registration() {
 int RegisterMachine::payment() {
     if (int e = requireConnection()) return e;
     if (!s_["receipt"].is_object()) return error::noReceiptOpen;
-    const ParamValue* type = instance_.input.find(id::paymentType);
-    const ParamValue* sum = instance_.input.find(id::paymentSum);
+    const ParamValue* type = instance_.input.find(libfptr::param::paymentType);
+    const ParamValue* sum = instance_.input.find(libfptr::param::paymentSum);
     if (!type || type->asInt() < 0 || type->asInt() > 9 || !sum || sum->asDouble() <= 0)
         return error::invalidParameter;
     s_["receipt"]["payments"].push_back(
@@ -183,7 +185,8 @@ int RegisterMachine::closeReceipt() {
     const int type = receipt["type"].get<int>();
     const std::int64_t cash = total - cashless;  // cash kept or handed back
     const std::int64_t change = paid - total;
-    if (type == 2 && cash > s_["cashBalance"].get<std::int64_t>()) return error::notEnoughCash;
+    if (type == libfptr::rt::sellReturn && cash > s_["cashBalance"].get<std::int64_t>())
+        return error::notEnoughCash;
 
     const int number = nextDocumentNumber();
     const int receiptNumber = s_["counters"]["receipt"].get<int>() + 1;
@@ -236,8 +239,8 @@ int RegisterMachine::closeReceipt() {
     s_["counters"]["receipt"] = receiptNumber;
     const std::int64_t revenue = s_["totals"]["revenue"].get<std::int64_t>();
     const std::int64_t balance = s_["cashBalance"].get<std::int64_t>();
-    s_["totals"]["revenue"] = type == 1 ? revenue + total : revenue - total;
-    s_["cashBalance"] = type == 1 ? balance + cash : balance - cash;
+    s_["totals"]["revenue"] = type == libfptr::rt::sell ? revenue + total : revenue - total;
+    s_["cashBalance"] = type == libfptr::rt::sell ? balance + cash : balance - cash;
     s_["receipt"] = nullptr;
     return printed ? print(lines) : 0;
 }
@@ -256,7 +259,7 @@ int RegisterMachine::checkDocumentClosed() {
     if (int e = requireConnection()) return e;
     const bool closed = !s_["receipt"].is_object() && !s_["nonfiscal"].get<bool>() &&
                         s_["lastDocument"]["closed"].get<bool>();
-    instance_.output.set(id::documentClosed, ParamValue::ofBool(closed));
+    instance_.output.set(libfptr::param::documentClosed, ParamValue::ofBool(closed));
     return 0;
 }
 

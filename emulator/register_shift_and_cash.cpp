@@ -1,7 +1,7 @@
 #include "emulator/register_machine.h"
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/errors.h"
-#include "emulator/ids.h"
 
 namespace vorna {
 namespace emulator {
@@ -10,9 +10,9 @@ using nlohmann::json;
 
 int RegisterMachine::operatorLogin() {
     if (int e = requireConnection()) return e;
-    const ParamValue* name = instance_.input.find(id::tagCashier);
+    const ParamValue* name = instance_.input.find(libfptr::tag::cashier);
     if (!name) return error::invalidParameter;
-    const ParamValue* inn = instance_.input.find(id::tagCashierInn);
+    const ParamValue* inn = instance_.input.find(libfptr::tag::cashierInn);
     s_["operator"] = {{"name", name->asText()}, {"inn", inn ? inn->asText() : ""}};
     return 0;
 }
@@ -41,7 +41,7 @@ int RegisterMachine::openShift() {
 
 int RegisterMachine::report() {
     if (int e = requireConnection()) return e;
-    const ParamValue* kind = instance_.input.find(id::reportType);
+    const ParamValue* kind = instance_.input.find(libfptr::param::reportType);
     if (!kind || (kind->asInt() != 0 && kind->asInt() != 1)) return error::invalidParameter;
     const bool z = kind->asInt() == 0;
     if (int e = requirePrinter()) return e;
@@ -82,7 +82,7 @@ int RegisterMachine::cashMovement(bool income) {
     if (int e = requirePrinter()) return e;
     if (int e = requireNoDocument()) return e;
     if (int e = requireOpenShift()) return e;
-    const ParamValue* sum = instance_.input.find(id::sum);
+    const ParamValue* sum = instance_.input.find(libfptr::param::sum);
     if (!sum || sum->asDouble() <= 0) return error::invalidParameter;
     const std::int64_t kopecks = std::llround(sum->asDouble() * 100);
     const std::int64_t balance = s_["cashBalance"].get<std::int64_t>();

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "emulator/ids.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/text_codec.h"
 
 namespace vorna {
@@ -15,12 +15,12 @@ namespace {
 // Tags whose value is one byte (signs, bit masks, small enumerations).
 bool isByteTag(int tag) {
     switch (tag) {
-        case 1055:
-        case 1057:
-        case 1212:
-        case 1214:
-        case 1222:
-        case 2108:
+        case libfptr::tag::appliedTaxationType:
+        case libfptr::tag::agentSign:
+        case libfptr::tag::paymentObject:
+        case libfptr::tag::paymentMethod:
+        case libfptr::tag::positionAgentSign:
+        case libfptr::tag::measure:
             return true;
         default:
             return false;
@@ -78,7 +78,7 @@ std::string encodeTlv(int tag, const ParamValue& value) {
 std::string encodeTlvSet(const ParamSet& params) {
     std::string out;
     for (const auto& item : params.items())
-        if (item.first > 0 && item.first < id::firstLibraryParameter)
+        if (item.first > 0 && item.first < libfptr::firstParameter)
             out += encodeTlv(item.first, item.second);
     return out;
 }

@@ -4,6 +4,7 @@
 
 #include "cash/atol10/config.h"
 #include "cash/atol10/device_information.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
 
@@ -12,10 +13,6 @@ namespace cash {
 namespace atol10 {
 
 namespace {
-
-const int kDataType = 65587;
-const int kReceiptStateData = 15;
-const int kReceiptType = 65545;
 
 void setSetting(fptr10::Handle handle, fptr10::Module module, const char* key,
                 const std::string& value) {
@@ -79,12 +76,13 @@ bool connectDevice(fptr10::Handle handle, fptr10::Module module) {
 namespace {
 
 int askReceiptState(fptr10::Handle handle, fptr10::Module module) {
-    fptr10::libfptr_set_param_int(handle, module, kDataType, kReceiptStateData);
+    fptr10::libfptr_set_param_int(handle, module, libfptr::param::dataType,
+                                  libfptr::dt::receiptState);
     return fptr10::libfptr_query_data(handle, module);
 }
 
 int readOpenReceiptType(fptr10::Handle handle, fptr10::Module module) {
-    const int value = fptr10::libfptr_get_param_int(handle, module, kReceiptType);
+    const int value = fptr10::libfptr_get_param_int(handle, module, libfptr::param::receiptType);
     writeLog("   atol10->CheckState_  = " + logText(value));
     return value;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cash/atol10/config.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
 
@@ -13,11 +14,6 @@ namespace atol10 {
 
 namespace {
 
-const int kDataType = 65587;
-const int kFnDataType = 65622;
-const int kRegistrationData = 9;
-const int kFirmwareVersion = 65604;
-const int kSum = 65613;
 const int kLongTextBuffer = 1024;
 
 enum class Kind { text, integer, flag, number, dateTime };
@@ -29,60 +25,60 @@ struct Entry {
 };
 
 const Entry kStatusEntries[] = {
-    {"   serialNumber: ", 65559, Kind::text},
-    {"   modelName: ", 65603, Kind::text},
-    {"   firmwareVersion: ", 65604, Kind::text},
-    {"   datetime: ", 65590, Kind::dateTime},
-    {"   operatorID: ", 65588, Kind::integer},
-    {"   logicalNumber: ", 65589, Kind::integer},
-    {"   shiftState: ", 65592, Kind::integer},
-    {"   model: ", 65544, Kind::integer},
-    {"   mode: ", 65547, Kind::integer},
-    {"   submode: ", 65596, Kind::integer},
-    {"   receiptNumber: ", 65597, Kind::integer},
-    {"   documentNumber: ", 65598, Kind::integer},
-    {"   shiftNumber: ", 65599, Kind::integer},
-    {"   receiptType: ", 65545, Kind::integer},
-    {"   lineLength: ", 65601, Kind::integer},
-    {"   lineLengthPix: ", 65602, Kind::integer},
-    {"   receiptSum: ", 65600, Kind::number},
-    {"   isFiscalDevice: ", 65591, Kind::flag},
-    {"   isFiscalFN: ", 65662, Kind::flag},
-    {"   isFNPresent: ", 65707, Kind::flag},
-    {"   isCashDrawerOpened: ", 65593, Kind::flag},
-    {"   isPaperPresent: ", 65594, Kind::flag},
-    {"   isCoverOpened: ", 65595, Kind::flag},
-    {"   isPrinterConnectionLost: ", 65605, Kind::flag},
-    {"   isPrinterError: ", 65606, Kind::flag},
-    {"   isCutError: ", 65607, Kind::flag},
-    {"   isPrinterOverheat: ", 65608, Kind::flag},
-    {"   isDeviceBlocked: ", 65708, Kind::flag},
+    {"   serialNumber: ", libfptr::param::serialNumber, Kind::text},
+    {"   modelName: ", libfptr::param::modelName, Kind::text},
+    {"   firmwareVersion: ", libfptr::param::firmwareVersion, Kind::text},
+    {"   datetime: ", libfptr::param::dateTime, Kind::dateTime},
+    {"   operatorID: ", libfptr::param::operatorId, Kind::integer},
+    {"   logicalNumber: ", libfptr::param::logicalNumber, Kind::integer},
+    {"   shiftState: ", libfptr::param::shiftState, Kind::integer},
+    {"   model: ", libfptr::param::model, Kind::integer},
+    {"   mode: ", libfptr::param::mode, Kind::integer},
+    {"   submode: ", libfptr::param::submode, Kind::integer},
+    {"   receiptNumber: ", libfptr::param::receiptNumber, Kind::integer},
+    {"   documentNumber: ", libfptr::param::documentNumber, Kind::integer},
+    {"   shiftNumber: ", libfptr::param::shiftNumber, Kind::integer},
+    {"   receiptType: ", libfptr::param::receiptType, Kind::integer},
+    {"   lineLength: ", libfptr::param::lineLength, Kind::integer},
+    {"   lineLengthPix: ", libfptr::param::lineLengthPix, Kind::integer},
+    {"   receiptSum: ", libfptr::param::receiptSum, Kind::number},
+    {"   isFiscalDevice: ", libfptr::param::isFiscalDevice, Kind::flag},
+    {"   isFiscalFN: ", libfptr::param::isFiscalFN, Kind::flag},
+    {"   isFNPresent: ", libfptr::param::isFNPresent, Kind::flag},
+    {"   isCashDrawerOpened: ", libfptr::param::isCashDrawerOpened, Kind::flag},
+    {"   isPaperPresent: ", libfptr::param::isPaperPresent, Kind::flag},
+    {"   isCoverOpened: ", libfptr::param::isCoverOpened, Kind::flag},
+    {"   isPrinterConnectionLost: ", libfptr::param::isPrinterConnectionLost, Kind::flag},
+    {"   isPrinterError: ", libfptr::param::isPrinterError, Kind::flag},
+    {"   isCutError: ", libfptr::param::isCutError, Kind::flag},
+    {"   isPrinterOverheat: ", libfptr::param::isPrinterOverheat, Kind::flag},
+    {"   isDeviceBlocked: ", libfptr::param::isDeviceBlocked, Kind::flag},
 };
 
 const Entry kRegistrationEntries[] = {
-    {"   taxationTypes: ", 1062, Kind::integer},
-    {"   agentSign: ", 1057, Kind::integer},
-    {"   ffdVersion: ", 1209, Kind::integer},
-    {"   autoModeSign: ", 1001, Kind::flag},
-    {"   offlineModeSign: ", 1002, Kind::flag},
-    {"   encryptionSign: ", 1056, Kind::flag},
-    {"   internetSign: ", 1108, Kind::flag},
-    {"   serviceSign: ", 1109, Kind::flag},
-    {"   bsoSign: ", 1110, Kind::flag},
-    {"   lotterySign: ", 1126, Kind::flag},
-    {"   gamblingSign: ", 1193, Kind::flag},
-    {"   exciseSign: ", 1207, Kind::flag},
-    {"   machineInstallationSign: ", 1221, Kind::flag},
-    {"   fnsUrl: ", 1060, Kind::text},
-    {"   organizationAddress: ", 1009, Kind::text},
-    {"   organizationVATIN: ", 1018, Kind::text},
-    {"   organizationName: ", 1048, Kind::text},
-    {"   organizationEmail: ", 1117, Kind::text},
-    {"   paymentsAddress: ", 1187, Kind::text},
-    {"   registrationNumber: ", 1037, Kind::text},
-    {"   machineNumber: ", 1036, Kind::text},
-    {"   ofdVATIN: ", 1017, Kind::text},
-    {"   ofdName: ", 1046, Kind::text},
+    {"   taxationTypes: ", libfptr::tag::taxationTypes, Kind::integer},
+    {"   agentSign: ", libfptr::tag::agentSign, Kind::integer},
+    {"   ffdVersion: ", libfptr::tag::ffdVersion, Kind::integer},
+    {"   autoModeSign: ", libfptr::tag::autoMode, Kind::flag},
+    {"   offlineModeSign: ", libfptr::tag::offlineMode, Kind::flag},
+    {"   encryptionSign: ", libfptr::tag::encryption, Kind::flag},
+    {"   internetSign: ", libfptr::tag::internet, Kind::flag},
+    {"   serviceSign: ", libfptr::tag::service, Kind::flag},
+    {"   bsoSign: ", libfptr::tag::bso, Kind::flag},
+    {"   lotterySign: ", libfptr::tag::lottery, Kind::flag},
+    {"   gamblingSign: ", libfptr::tag::gambling, Kind::flag},
+    {"   exciseSign: ", libfptr::tag::excise, Kind::flag},
+    {"   machineInstallationSign: ", libfptr::tag::machineInstallation, Kind::flag},
+    {"   fnsUrl: ", libfptr::tag::fnsUrl, Kind::text},
+    {"   organizationAddress: ", libfptr::tag::organizationAddress, Kind::text},
+    {"   organizationVATIN: ", libfptr::tag::organizationVatin, Kind::text},
+    {"   organizationName: ", libfptr::tag::organizationName, Kind::text},
+    {"   organizationEmail: ", libfptr::tag::organizationEmail, Kind::text},
+    {"   paymentsAddress: ", libfptr::tag::paymentsAddress, Kind::text},
+    {"   registrationNumber: ", libfptr::tag::registrationNumber, Kind::text},
+    {"   machineNumber: ", libfptr::tag::machineNumber, Kind::text},
+    {"   ofdVATIN: ", libfptr::tag::ofdVatin, Kind::text},
+    {"   ofdName: ", libfptr::tag::ofdName, Kind::text},
 };
 
 std::string valueText(const Entry& entry, fptr10::Handle handle, fptr10::Module module,
@@ -108,7 +104,7 @@ std::string valueText(const Entry& entry, fptr10::Handle handle, fptr10::Module 
 }
 
 void queryData(fptr10::Handle handle, fptr10::Module module, int dataType) {
-    fptr10::libfptr_set_param_int(handle, module, kDataType, dataType);
+    fptr10::libfptr_set_param_int(handle, module, libfptr::param::dataType, dataType);
     fptr10::libfptr_query_data(handle, module);
 }
 
@@ -141,21 +137,22 @@ std::wstring errorDescription(fptr10::Handle handle, fptr10::Module module) {
 
 void statusReport(fptr10::Handle handle, fptr10::Module module) {
     writeLog("   Версия драйвера: " + fptr10::libfptr_get_version_string(module));
-    queryData(handle, module, 0);
+    queryData(handle, module, libfptr::dt::status);
     for (const Entry& entry : kStatusEntries) {
         writeLog(entry.label + valueText(entry, handle, module, kLongTextBuffer));
     }
-    queryData(handle, module, 33);
-    writeLog("   Температура ТПГ: " +
-             logText(fptr10::libfptr_get_param_int(handle, module, 65667)));
-    queryData(handle, module, 12);
+    queryData(handle, module, libfptr::dt::printHeadTemperature);
+    writeLog("   Температура ТПГ: " + logText(fptr10::libfptr_get_param_int(
+                                          handle, module, libfptr::param::printHeadTemperature)));
+    queryData(handle, module, libfptr::dt::revenue);
     writeLog("   Сумма выручки: " +
-             logText(fptr10::libfptr_get_param_double(handle, module, kSum)));
-    queryData(handle, module, 8);
+             logText(fptr10::libfptr_get_param_double(handle, module, libfptr::param::sum)));
+    queryData(handle, module, libfptr::dt::cashInSum);
     writeLog("   Сумма внесений: " +
-             logText(fptr10::libfptr_get_param_double(handle, module, kSum)));
-    queryData(handle, module, 10);
-    writeLog("   Сумма выплат: " + logText(fptr10::libfptr_get_param_double(handle, module, kSum)));
+             logText(fptr10::libfptr_get_param_double(handle, module, libfptr::param::sum)));
+    queryData(handle, module, libfptr::dt::cashOutSum);
+    writeLog("   Сумма выплат: " +
+             logText(fptr10::libfptr_get_param_double(handle, module, libfptr::param::sum)));
     if (Config::instance().useLog == "D") {
         const std::wstring settingsText =
             readGrowing(kLongTextBuffer, [&](wchar_t* buffer, int size) {
@@ -166,7 +163,8 @@ void statusReport(fptr10::Handle handle, fptr10::Module module) {
 }
 
 void queryRegistrationData(fptr10::Handle handle, fptr10::Module module) {
-    fptr10::libfptr_set_param_int(handle, module, kFnDataType, kRegistrationData);
+    fptr10::libfptr_set_param_int(handle, module, libfptr::param::fnDataType,
+                                  libfptr::fndt::registration);
     fptr10::libfptr_fn_query_data(handle, module);
 }
 
@@ -178,9 +176,9 @@ void registrationReport(fptr10::Handle handle, fptr10::Module module) {
 }
 
 int firmwareMajorVersion(fptr10::Handle handle, fptr10::Module module) {
-    queryData(handle, module, 0);
+    queryData(handle, module, libfptr::dt::status);
     const std::string version =
-        toNarrow(getParamString(kFirmwareVersion, handle, module, kLongTextBuffer));
+        toNarrow(getParamString(libfptr::param::firmwareVersion, handle, module, kLongTextBuffer));
     writeLog("   firmwareVersion: " + version);
     const std::string::size_type dot = version.find('.');
     writeLog("   nPos: " + (dot == std::string::npos ? std::string("-1") : std::to_string(dot)));

@@ -7,6 +7,7 @@
 #include "cash/atol10/cash.h"
 #include "cash/atol10/device_connection.h"
 #include "cash/atol10/device_information.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
@@ -17,15 +18,6 @@ namespace cash {
 namespace atol10 {
 
 namespace {
-
-const int kFnDataType = 65622;
-const int kLastDocument = 5;
-const int kDocumentByNumber = 13;
-const int kDocumentNumber = 65598;
-const int kFiscalSign = 65626;
-const int kFnDocumentType = 65697;
-const int kTagTotal = 1020;
-const int kTagOperationType = 1054;
 
 void copyText(char* target, std::size_t size, const std::string& text) {
     std::strncpy(target, text.c_str(), size - 1);
@@ -42,10 +34,12 @@ int Cash::QueryFiscalDocument(unsigned number, FiscalDocument* out) {
         return kNotConnected;
     }
     if (fptr10::libfptr_is_opened(handle_, module_) == 0) openDevice(handle_, module_);
-    fptr10::libfptr_set_param_int(handle_, module_, kFnDataType,
-                                  number == 0 ? kLastDocument : kDocumentByNumber);
+    fptr10::libfptr_set_param_int(
+        handle_, module_, libfptr::param::fnDataType,
+        number == 0 ? libfptr::fndt::lastDocument : libfptr::fndt::documentByNumber);
     if (number != 0)
-        fptr10::libfptr_set_param_int(handle_, module_, kDocumentNumber, static_cast<int>(number));
+        fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::documentNumber,
+                                      static_cast<int>(number));
     const int queried = fptr10::libfptr_fn_query_data(handle_, module_);
     if (queried < 0) {
         const int result = mapLibraryResult(queried);
@@ -55,17 +49,19 @@ int Cash::QueryFiscalDocument(unsigned number, FiscalDocument* out) {
         // is known, which a success code must never suggest.
         return result != kSuccess ? result : kOtherError;
     }
-    out->number =
-        static_cast<unsigned>(fptr10::libfptr_get_param_int(handle_, module_, kDocumentNumber));
+    out->number = static_cast<unsigned>(
+        fptr10::libfptr_get_param_int(handle_, module_, libfptr::param::documentNumber));
     if (number == 0) {
         writeLog("   atol10->QueryFiscalDocument: последний ФД № " +
                  logText(static_cast<int>(out->number)));
         return kSuccess;
     }
-    out->documentType = fptr10::libfptr_get_param_int(handle_, module_, kFnDocumentType);
-    out->operationType = fptr10::libfptr_get_param_int(handle_, module_, kTagOperationType);
-    out->total =
-        std::llround(fptr10::libfptr_get_param_double(handle_, module_, kTagTotal) * 100.0);
+    out->documentType =
+        fptr10::libfptr_get_param_int(handle_, module_, libfptr::param::fnDocumentType);
+    out->operationType =
+        fptr10::libfptr_get_param_int(handle_, module_, libfptr::tag::operationType);
+    out->total = std::llround(
+        fptr10::libfptr_get_param_double(handle_, module_, libfptr::tag::total) * 100.0);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     fptr10::libfptr_get_param_datetime(handle_, module_, &year, &month, &day, &hour, &minute,
                                        &second);
@@ -74,7 +70,7 @@ int Cash::QueryFiscalDocument(unsigned number, FiscalDocument* out) {
                   minute, second);
     copyText(out->dateTime, sizeof out->dateTime, stamp);
     copyText(out->fiscalSign, sizeof out->fiscalSign,
-             toNarrow(getParamString(kFiscalSign, handle_, module_)));
+             toNarrow(getParamString(libfptr::param::fiscalSign, handle_, module_)));
     writeLog("   atol10->QueryFiscalDocument: ФД № " + logText(static_cast<int>(out->number)) +
              ", тип " + logText(out->documentType) + ", 1054 = " + logText(out->operationType) +
              ", 1020 = " + logText(static_cast<double>(out->total) / 100) + ", " + out->dateTime +

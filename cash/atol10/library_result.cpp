@@ -1,6 +1,7 @@
 #include "cash/atol10/library_result.h"
 
 #include "cash/atol10/fptr10/binding.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/shared/ResultCode.h"
 
 namespace vorna {
@@ -12,22 +13,22 @@ namespace {
 // The current library's failure numbers (libfptr_error_code).
 int mapFailureNumber(int number) {
     switch (number) {
-        case 1:    // connection disabled
-        case 2:    // no connection to the register
-        case 3:    // port busy
-        case 4:    // port not available
-        case 241:  // connection lost during the operation
+        case libfptr::error::connectionDisabled:
+        case libfptr::error::noConnection:
+        case libfptr::error::portBusy:
+        case libfptr::error::portNotAvailable:
+        case libfptr::error::connectionLost:
             return kNotConnected;
-        case 68:   // the shift has lasted more than 24 hours
-        case 141:  // the fiscal storage reports the shift over 24 hours
+        case libfptr::error::shiftExpired:
+        case libfptr::error::fnShiftExpired:
             return kShiftExpired;
-        case 73:
+        case libfptr::error::deniedInClosedShift:
             return kShiftClosed;
-        case 44:
+        case libfptr::error::noPaper:
             return kPaperOut;
-        case 69:
+        case libfptr::error::deniedInOpenedSellReceipt:
             return kSaleReceiptOpen;
-        case 67:
+        case libfptr::error::deniedInOpenedReturnReceipt:
             return kReturnReceiptOpen;
         default:
             return kOtherError;
@@ -52,15 +53,15 @@ int mapLibraryResult(int libraryValue, int failureNumber) {
         case 6:
         case 7:
             return libraryValue;
-        case -11:
+        case libfptr::legacy::noConnection:
             return kNotConnected;
-        case -3822:
+        case libfptr::legacy::shiftExpired:
             return kShiftExpired;
-        case -3807:
+        case libfptr::legacy::noPaper:
             return kPaperOut;
-        case -3865:
+        case libfptr::legacy::saleReceiptOpen:
             return kSaleReceiptOpen;
-        case -3821:
+        case libfptr::legacy::returnReceiptOpen:
             return kReturnReceiptOpen;
         default:
             return kOtherError;

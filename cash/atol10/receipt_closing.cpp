@@ -4,6 +4,7 @@
 #include "cash/atol10/config.h"
 #include "cash/atol10/device_connection.h"
 #include "cash/atol10/device_information.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
@@ -17,18 +18,6 @@ namespace atol10 {
 
 namespace {
 
-const int kPaymentType = 65564;
-const int kPaymentSum = 65565;
-const int kDocumentClosed = 65644;
-const int kFnDataType = 65622;
-const int kLastDocument = 5;
-const int kDocumentNumber = 65598;
-const int kCutType = 65552;
-const int kPartialCut = 1;
-const int kText = 65536;
-const int kDataType = 65587;
-const int kPaperPresent = 65594;
-const int kSaleReceipt = 1;
 const int kFirstFirmwareWithoutCut = 5;
 
 // Shown when neither the confirmation nor the receipt state can be read: the
@@ -51,7 +40,8 @@ int Cash::CloseCheck(unsigned carryIn, int /*closeMode*/) {
             if (lines > 0) {
                 for (int i = 0; i < lines; ++i) Print(std::string());
                 writeLog("   atol10->PartialCut ==> cut()");
-                fptr10::libfptr_set_param_int(handle_, module_, kCutType, kPartialCut);
+                fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::cutType,
+                                              libfptr::cut::part);
                 fptr10::libfptr_cut(handle_, module_);
             }
         }
@@ -65,9 +55,9 @@ int Cash::CloseCheck(unsigned carryIn, int /*closeMode*/) {
         const int receiptType = CheckState();
         const double sum = static_cast<double>(carryIn) / 100;
         int type = 0;
-        if (receiptType == kSaleReceipt && !cashless_) {
-            fptr10::libfptr_set_param_int(handle_, module_, kPaymentType, type);
-            fptr10::libfptr_set_param_double(handle_, module_, kPaymentSum, sum);
+        if (receiptType == libfptr::rt::sell && !cashless_) {
+            fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::paymentType, type);
+            fptr10::libfptr_set_param_double(handle_, module_, libfptr::param::paymentSum, sum);
             writeLog("   atol10->CloseCheck [payment] ==> ");
             writeLog("   CarryIn\t= " + logText(sum));
             writeLog("   TypeClose = " + logText(type) + "(Тип оплаты по-умолчанию НАЛ) ");
@@ -82,8 +72,8 @@ int Cash::CloseCheck(unsigned carryIn, int /*closeMode*/) {
                     note = "(Тип оплаты был взят из ini) ";
                 }
             }
-            fptr10::libfptr_set_param_int(handle_, module_, kPaymentType, type);
-            fptr10::libfptr_set_param_double(handle_, module_, kPaymentSum, sum);
+            fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::paymentType, type);
+            fptr10::libfptr_set_param_double(handle_, module_, libfptr::param::paymentSum, sum);
             writeLog("   atol10->CloseCheck [payment] ==>");
             writeLog("   TypeClose = " + logText(type) + note);
         }
@@ -99,7 +89,7 @@ int Cash::CloseCheck(unsigned carryIn, int /*closeMode*/) {
     writeLog("   ==> " + logText(closed));
 
     if (confirmClosing() &&
-        fptr10::libfptr_get_param_bool(handle_, module_, kDocumentClosed) == 1) {
+        fptr10::libfptr_get_param_bool(handle_, module_, libfptr::param::documentClosed) == 1) {
         logDocumentNumber();
         if (closed != 0) {
             // The register confirms the document: it is fiscal whatever closing reported.
@@ -134,7 +124,7 @@ int Cash::settleUnconfirmedClose() {
         platform::messageBox(kFateUnknown, "Ошибка!", platform::Buttons::ok, platform::Icon::error);
         return kOtherError;
     }
-    if (openReceipt == 0) {
+    if (openReceipt == libfptr::rt::closed) {
         writeLog(
             "   atol10->CloseCheck: чек в ККТ не открыт - документ закрыт, чек зарегистрирован");
         logDocumentNumber();
@@ -146,9 +136,11 @@ int Cash::settleUnconfirmedClose() {
 }
 
 void Cash::logDocumentNumber() {
-    fptr10::libfptr_set_param_int(handle_, module_, kFnDataType, kLastDocument);
+    fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::fnDataType,
+                                  libfptr::fndt::lastDocument);
     fptr10::libfptr_fn_query_data(handle_, module_);
-    const int number = fptr10::libfptr_get_param_int(handle_, module_, kDocumentNumber);
+    const int number =
+        fptr10::libfptr_get_param_int(handle_, module_, libfptr::param::documentNumber);
     writeLog(">>> ФД № = " + logText(number));
 }
 
@@ -161,7 +153,7 @@ int Cash::CancelCheck() {
 
 int Cash::Print(const std::string& text) {
     writeLog("   atol10->Print ==> " + text);
-    fptr10::libfptr_set_param_str(handle_, module_, kText, toWide(text));
+    fptr10::libfptr_set_param_str(handle_, module_, libfptr::param::text, toWide(text));
     const int printed = fptr10::libfptr_print_text(handle_, module_);
     if (printed < 0) writeLog("   ==> " + logText(printed));
     return mapLibraryResult(printed);
@@ -172,10 +164,11 @@ int Cash::CheckPaper() {
         writeLog("   atol10_->CheckPaper: Электронный чек - кассовая лента не нужна");
         return kSuccess;
     }
-    fptr10::libfptr_set_param_int(handle_, module_, kDataType, 0);
+    fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::dataType, libfptr::dt::status);
     const int queried = fptr10::libfptr_query_data(handle_, module_);
     if (queried != 0) return mapLibraryResult(queried);
-    const bool paper = fptr10::libfptr_get_param_bool(handle_, module_, kPaperPresent) != 0;
+    const bool paper =
+        fptr10::libfptr_get_param_bool(handle_, module_, libfptr::param::isPaperPresent) != 0;
     writeLog("   atol10_->CheckPaper = " + logFlag(paper));
     if (paper) {
         writeLog("   ==> кассовая лента есть");

@@ -3,6 +3,7 @@
 #include "cash/atol10/cash.h"
 #include "cash/atol10/config.h"
 #include "cash/atol10/device_information.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
@@ -11,16 +12,7 @@ namespace vorna {
 namespace cash {
 namespace atol10 {
 
-namespace {
-
-const int kTagFfdVersion = 1209;
-const int kTagAgentSign = 1057;
-const int kTagBuyerContact = 1008;
-const int kReceiptType = 65545;
-const int kReceiptElectronically = 65572;
-const int kFfd12 = 120;
-
-}  // namespace
+namespace {}  // namespace
 
 int Cash::agentSign(const char* fromSettings, const char* fromRegistration) {
     const int configured = Config::instance().tag1057;
@@ -29,7 +21,7 @@ int Cash::agentSign(const char* fromSettings, const char* fromRegistration) {
         return configured;
     }
     queryRegistrationData(handle_, module_);
-    const int sign = fptr10::libfptr_get_param_int(handle_, module_, kTagAgentSign);
+    const int sign = fptr10::libfptr_get_param_int(handle_, module_, libfptr::tag::agentSign);
     writeLog(fromRegistration + logText(sign));
     return sign;
 }
@@ -43,7 +35,7 @@ int Cash::NewCheck(int kind) {
     }
 
     queryRegistrationData(handle_, module_);
-    ffdVersion = fptr10::libfptr_get_param_int(handle_, module_, kTagFfdVersion);
+    ffdVersion = fptr10::libfptr_get_param_int(handle_, module_, libfptr::tag::ffdVersion);
     writeLog("ФФД: " + logText(ffdVersion));
 
     operatorLogin();
@@ -54,12 +46,12 @@ int Cash::NewCheck(int kind) {
     const int sign =
         agentSign("   atol10->Tag1057 (Признак агента был взят из ini) ",
                   "   atol10->Tag1057 (Признак агента был взят из 'Регистрационных данных') ");
-    if (ffdVersion < kFfd12) {
+    if (ffdVersion < libfptr::ffd::v12) {
         writeLog("   atol10-> set_param_int 1057 = " + logText(sign));
-        fptr10::libfptr_set_param_int(handle_, module_, kTagAgentSign, sign);
+        fptr10::libfptr_set_param_int(handle_, module_, libfptr::tag::agentSign, sign);
         writeLog("   atol10-> set_param_int 1057 ok");
     }
-    if (sign > 0 && ffdVersion < kFfd12) {
+    if (sign > 0 && ffdVersion < libfptr::ffd::v12) {
         const struct {
             const std::string& value;
             int tag;
@@ -81,15 +73,19 @@ int Cash::NewCheck(int kind) {
         }
     }
 
-    const int receiptType = kind == 1 ? 1 : kind == 2 ? 2 : 0;
-    fptr10::libfptr_set_param_int(handle_, module_, kReceiptType, receiptType);
+    const int receiptType = kind == 1   ? libfptr::rt::sell
+                            : kind == 2 ? libfptr::rt::sellReturn
+                                        : libfptr::rt::closed;
+    fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::receiptType, receiptType);
     int mode = 1;
     if (electronic_) {
-        fptr10::libfptr_set_param_bool(handle_, module_, kReceiptElectronically, 1);
+        fptr10::libfptr_set_param_bool(handle_, module_, libfptr::param::receiptElectronically, 1);
         if (!clientPhone_.empty()) {
-            fptr10::libfptr_set_param_str(handle_, module_, kTagBuyerContact, toWide(clientPhone_));
+            fptr10::libfptr_set_param_str(handle_, module_, libfptr::tag::buyerContact,
+                                          toWide(clientPhone_));
         } else if (!clientEmail_.empty()) {
-            fptr10::libfptr_set_param_str(handle_, module_, kTagBuyerContact, toWide(clientEmail_));
+            fptr10::libfptr_set_param_str(handle_, module_, libfptr::tag::buyerContact,
+                                          toWide(clientEmail_));
         }
         mode = 0;
     }

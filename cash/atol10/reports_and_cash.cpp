@@ -1,6 +1,7 @@
 // Shift reports and cash paid into or out of the drawer.
 #include "cash/atol10/cash.h"
 #include "cash/atol10/device_connection.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
@@ -13,15 +14,6 @@ namespace atol10 {
 
 namespace {
 
-const int kReportType = 65546;
-const int kXReport = 1;
-const int kZReport = 0;
-const int kDataType = 65587;
-const int kRevenue = 12;
-const int kDeposits = 8;
-const int kWithdrawals = 10;
-const int kSum = 65613;
-
 struct ShiftTotals {
     double revenue;
     double deposits;
@@ -29,25 +21,25 @@ struct ShiftTotals {
 };
 
 double readTotal(fptr10::Handle handle, fptr10::Module module, int dataType, const char* label) {
-    fptr10::libfptr_set_param_int(handle, module, kDataType, dataType);
+    fptr10::libfptr_set_param_int(handle, module, libfptr::param::dataType, dataType);
     fptr10::libfptr_query_data(handle, module);
-    const double value = fptr10::libfptr_get_param_double(handle, module, kSum);
+    const double value = fptr10::libfptr_get_param_double(handle, module, libfptr::param::sum);
     writeLog(label + logText(value));
     return value;
 }
 
 ShiftTotals readTotals(fptr10::Handle handle, fptr10::Module module) {
     ShiftTotals totals;
-    totals.revenue = readTotal(handle, module, kRevenue, "   Сумма выручки: ");
-    totals.deposits = readTotal(handle, module, kDeposits, "   Сумма внесений: ");
-    totals.withdrawals = readTotal(handle, module, kWithdrawals, "   Сумма выплат: ");
+    totals.revenue = readTotal(handle, module, libfptr::dt::revenue, "   Сумма выручки: ");
+    totals.deposits = readTotal(handle, module, libfptr::dt::cashInSum, "   Сумма внесений: ");
+    totals.withdrawals = readTotal(handle, module, libfptr::dt::cashOutSum, "   Сумма выплат: ");
     return totals;
 }
 
 int report(fptr10::Handle handle, fptr10::Module module, int type, const char* line) {
     openDevice(handle, module);
     writeLog(line);
-    fptr10::libfptr_set_param_int(handle, module, kReportType, type);
+    fptr10::libfptr_set_param_int(handle, module, libfptr::param::reportType, type);
     const int result = fptr10::libfptr_report(handle, module);
     writeLog("   ==> " + logText(result));
     return mapLibraryResult(result);
@@ -56,11 +48,12 @@ int report(fptr10::Handle handle, fptr10::Module module, int type, const char* l
 }  // namespace
 
 int Cash::XReport() {
-    return report(handle_, module_, kXReport, "   atol10->XReport [report] ==> ");
+    return report(handle_, module_, libfptr::report::x, "   atol10->XReport [report] ==> ");
 }
 
 int Cash::ZReport() {
-    return report(handle_, module_, kZReport, "   atol10->ZReport [report] ==> ");
+    return report(handle_, module_, libfptr::report::closeShift,
+                  "   atol10->ZReport [report] ==> ");
 }
 
 int Cash::CashIncome(const std::string& sum) { return CashIncome(kopecksOf(sum)); }
@@ -76,7 +69,7 @@ int Cash::CashIncome(int sum) {
         return kOtherError;
     }
     readTotals(handle_, module_);
-    fptr10::libfptr_set_param_double(handle_, module_, kSum, roubles);
+    fptr10::libfptr_set_param_double(handle_, module_, libfptr::param::sum, roubles);
     const int result = fptr10::libfptr_cash_income(handle_, module_);
     writeLog("   ==> " + logText(result));
     return mapLibraryResult(result);
@@ -91,7 +84,7 @@ int Cash::CashOutcome(int sum) {
         return kOtherError;
     }
     const ShiftTotals totals = readTotals(handle_, module_);
-    fptr10::libfptr_set_param_double(handle_, module_, kSum, roubles);
+    fptr10::libfptr_set_param_double(handle_, module_, libfptr::param::sum, roubles);
     const int result = fptr10::libfptr_cash_outcome(handle_, module_);
     if (result != 0 && totals.revenue + totals.deposits - totals.withdrawals <= roubles) {
         writeLog("   Указанной суммы нет в кассе!");

@@ -6,6 +6,7 @@
 
 #include "cash/atol10/cash.h"
 #include "cash/atol10/config.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
@@ -16,50 +17,38 @@ namespace atol10 {
 
 namespace {
 
-const int kTagPositionAgentSign = 1222;
-const int kTagAgentData = 1223;
-const int kTagSupplierData = 1224;
-const int kTagSupplierInn = 1226;
-const int kCommodityName = 65631;
-const int kPrice = 65632;
-const int kQuantity = 65633;
-const int kTaxType = 65569;
-const int kTagPaymentObject = 1212;
-const int kTagPaymentMethod = 1214;
-const int kTagMeasure = 2108;
 const unsigned kFirstTaxCode = 1102;
-const int kFfd12 = 120;
 
 int taxTypeOfCode(unsigned code) {
     switch (code) {
         case 1102:
-            return 7;
+            return libfptr::tax::vat20;
         case 1103:
-            return 2;
+            return libfptr::tax::vat10;
         case 1104:
-            return 5;
+            return libfptr::tax::vat0;
         case 1105:
-            return 6;
+            return libfptr::tax::no;
         case 1106:
-            return 8;
+            return libfptr::tax::vat120;
         case 1107:
-            return 4;
+            return libfptr::tax::vat110;
         case 2018:
-            return 1;
+            return libfptr::tax::vat18;
         case 2118:
-            return 3;
+            return libfptr::tax::vat118;
         case 2005:
-            return 9;
+            return libfptr::tax::vat5;
         case 2007:
-            return 10;
+            return libfptr::tax::vat7;
         case 2105:
-            return 11;
+            return libfptr::tax::vat105;
         case 2107:
-            return 12;
+            return libfptr::tax::vat107;
         case 2022:
-            return 13;
+            return libfptr::tax::vat22;
         case 2122:
-            return 14;
+            return libfptr::tax::vat122;
         default:
             return 15;
     }
@@ -150,31 +139,36 @@ int Cash::RegisterSale(const std::string& text, unsigned price, int /*quantity*/
                     {{supplierPhone_, "PU_Phone [телефон поставщика] (1171) = ", 1171},
                      {supplierName_, "PU_Name [наименование поставщика] (1225) = ", 1225}});
         writeLog("<- Tag 1224");
-        fptr10::libfptr_set_param_int(handle_, module_, kTagPositionAgentSign, sign);
+        fptr10::libfptr_set_param_int(handle_, module_, libfptr::tag::positionAgentSign, sign);
         writeLog("Tag 1222 = " + logText(sign));
-        fptr10::libfptr_set_param_bytearray(handle_, module_, kTagAgentData, agentData.data(),
-                                            static_cast<int>(agentData.size()));
+        fptr10::libfptr_set_param_bytearray(handle_, module_, libfptr::tag::agentData,
+                                            agentData.data(), static_cast<int>(agentData.size()));
         writeLog("Tag 1223 записан");
         if (!supplierInn_.empty()) {
-            fptr10::libfptr_set_param_str(handle_, module_, kTagSupplierInn, toWide(supplierInn_));
+            fptr10::libfptr_set_param_str(handle_, module_, libfptr::tag::supplierInn,
+                                          toWide(supplierInn_));
             writeLog("PU_Inn [ИНН поставщика] (1226) = " + supplierInn_);
         }
-        fptr10::libfptr_set_param_bytearray(handle_, module_, kTagSupplierData, supplierData.data(),
+        fptr10::libfptr_set_param_bytearray(handle_, module_, libfptr::tag::supplierData,
+                                            supplierData.data(),
                                             static_cast<int>(supplierData.size()));
         writeLog("Tag 1224 записан");
     }
 
-    fptr10::libfptr_set_param_str(handle_, module_, kCommodityName, toWide(name));
+    fptr10::libfptr_set_param_str(handle_, module_, libfptr::param::commodityName, toWide(name));
     writeLog("LIBFPTR_PARAM_COMMODITY_NAME = " + name);
-    fptr10::libfptr_set_param_double(handle_, module_, kPrice, roubles);
-    fptr10::libfptr_set_param_double(handle_, module_, kQuantity, 1.0);
-    fptr10::libfptr_set_param_int(handle_, module_, kTaxType, taxType_);
-    fptr10::libfptr_set_param_int(handle_, module_, kTagPaymentObject, 4);
-    fptr10::libfptr_set_param_int(handle_, module_, kTagPaymentMethod, 4);
+    fptr10::libfptr_set_param_double(handle_, module_, libfptr::param::price, roubles);
+    fptr10::libfptr_set_param_double(handle_, module_, libfptr::param::quantity, 1.0);
+    fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::taxType, taxType_);
+    fptr10::libfptr_set_param_int(handle_, module_, libfptr::tag::paymentObject,
+                                  libfptr::paymentObject::service);
+    fptr10::libfptr_set_param_int(handle_, module_, libfptr::tag::paymentMethod,
+                                  libfptr::paymentMethod::fullPayment);
     writeLog("ФФД: " + logText(ffdVersion));
-    if (ffdVersion >= kFfd12) {
+    if (ffdVersion >= libfptr::ffd::v12) {
         writeLog("Установка значения параметра: Мера количества предмета расчета [2108]");
-        fptr10::libfptr_set_param_int(handle_, module_, kTagMeasure, 0);
+        fptr10::libfptr_set_param_int(handle_, module_, libfptr::tag::measure,
+                                      libfptr::measure::piece);
     }
     const int registered = fptr10::libfptr_registration(handle_, module_);
     writeLog("registration ==> " + logText(registered));

@@ -2,6 +2,7 @@
 #include "cash/atol10/cash.h"
 #include "cash/atol10/config.h"
 #include "cash/atol10/device_connection.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
@@ -14,27 +15,22 @@ namespace atol10 {
 
 namespace {
 
-const int kDataType = 65587;
-const int kShiftStateData = 14;
-const int kShiftState = 65592;
-const int kTagCashier = 1021;
-const int kTagCashierInn = 1203;
-
 bool automaticShift() { return Config::instance().autoShift == "Y"; }
 
 }  // namespace
 
 bool Cash::queryShiftState(int& state, int& failure) {
-    fptr10::libfptr_set_param_int(handle_, module_, kDataType, kShiftStateData);
+    fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::dataType,
+                                  libfptr::dt::shiftState);
     failure = fptr10::libfptr_query_data(handle_, module_);
     if (failure != 0) return false;
-    state = fptr10::libfptr_get_param_int(handle_, module_, kShiftState);
+    state = fptr10::libfptr_get_param_int(handle_, module_, libfptr::param::shiftState);
     return true;
 }
 
 void Cash::operatorLogin() {
-    fptr10::libfptr_set_param_str(handle_, module_, kTagCashier, toWide(cashier_));
-    fptr10::libfptr_set_param_str(handle_, module_, kTagCashierInn, toWide(cashierInn_));
+    fptr10::libfptr_set_param_str(handle_, module_, libfptr::tag::cashier, toWide(cashier_));
+    fptr10::libfptr_set_param_str(handle_, module_, libfptr::tag::cashierInn, toWide(cashierInn_));
     fptr10::libfptr_operator_login(handle_, module_);
 }
 
@@ -49,7 +45,7 @@ int Cash::CheckKKT() {
     int state = 0;
     int failure = 0;
     if (!queryShiftState(state, failure)) return mapLibraryResult(failure);
-    if (state != 2) return kSuccess;
+    if (state != libfptr::shift::expired) return kSuccess;
 
     writeLog("   Необходимо выполнить Z-отчет (закрыть смену)");
     if (automaticShift()) {
@@ -65,11 +61,11 @@ int Cash::CheckKKT() {
     paper = CheckPaper();
     if (paper != 0) return mapLibraryResult(paper);
     if (!queryShiftState(state, failure)) return mapLibraryResult(failure);
-    if (state == 0) {
+    if (state == libfptr::shift::closed) {
         writeLog("   => Смена закрыта");
         return kSuccess;
     }
-    if (state == 1) {
+    if (state == libfptr::shift::opened) {
         writeLog("   => Смена всё ещё открыта");
         return 1;
     }
@@ -81,7 +77,7 @@ int Cash::IsSessionOpen() {
     int failure = 0;
     if (!queryShiftState(state, failure)) return mapLibraryResult(failure);
     writeLog("   atol10->Открыта ли смена? = " + logText(state));
-    if (state == 1 || state == 2) return 1;
+    if (state == libfptr::shift::opened || state == libfptr::shift::expired) return 1;
     writeLog("   Смена закрыта. Открыть смену? ==>");
     if (automaticShift()) {
         writeLog("   Да - [AutoShift = Y] - попытка выполнить open_shift");

@@ -21,9 +21,9 @@ class Binding : public DriverTest {};
 TEST_F(Binding, WithoutTheLibraryEveryCallGivesItsDefault) {
     cash::Config::instance().useLog = "D";
     EXPECT_EQ(-1, fptr10::libfptr_open(nullptr, nullptr));
-    EXPECT_EQ(-1.0, fptr10::libfptr_get_param_double(nullptr, nullptr, 65613));
+    EXPECT_EQ(-1.0, fptr10::libfptr_get_param_double(nullptr, nullptr, param::sum));
     EXPECT_EQ("", fptr10::libfptr_get_version_string(nullptr));
-    fptr10::libfptr_set_param_int(nullptr, nullptr, 65587, 0);
+    fptr10::libfptr_set_param_int(nullptr, nullptr, param::dataType, 0);
     EXPECT_EQ(0, fptr10::libfptr_set_single_setting(nullptr, nullptr, L"Port", L"0"));
     EXPECT_EQ(Lines({"   libfptr_open result = -1", "   libfptr_get_param_double result = -1",
                      "   libfptr_get_version_string result = "}),
@@ -35,17 +35,19 @@ TEST_F(Binding, OnlyDebugLogModeWritesTheResultLines) {
     EXPECT_EQ(0, fptr10::libfptr_open(driver.handle_, driver.module_));
     EXPECT_TRUE(takeLog().empty());
     cash::Config::instance().useLog = "D";
-    fptr10::libfptr_set_param_int(driver.handle_, driver.module_, 65587, 14);
+    fptr10::libfptr_set_param_int(driver.handle_, driver.module_, param::dataType, 14);
     EXPECT_EQ(0, fptr10::libfptr_query_data(driver.handle_, driver.module_));
-    EXPECT_EQ(1, fptr10::libfptr_get_param_int(driver.handle_, driver.module_, 65592));
+    EXPECT_EQ(1, fptr10::libfptr_get_param_int(driver.handle_, driver.module_, param::shiftState));
     EXPECT_EQ("10.10.8.0", fptr10::libfptr_get_version_string(driver.module_));
     EXPECT_EQ(Lines({"   libfptr_query_data result = 0", "   libfptr_get_param_int result = 1",
                      "   libfptr_get_version_string result = 10.10.8.0"}),
               takeLog());
-    EXPECT_EQ(Lines({"libfptr_open(#h) = 0", "libfptr_set_param_int(#h, 65587, 14)",
-                     "libfptr_query_data(#h) = 0", "libfptr_get_param_int(#h, 65592) = 1",
-                     "libfptr_get_version_string() = \"10.10.8.0\""}),
-              takeTrace());
+    EXPECT_EQ(
+        Lines({"libfptr_open(#h) = 0", "libfptr_set_param_int(#h, " + id(param::dataType) + ", 14)",
+               "libfptr_query_data(#h) = 0",
+               "libfptr_get_param_int(#h, " + id(param::shiftState) + ") = 1",
+               "libfptr_get_version_string() = \"10.10.8.0\""}),
+        takeTrace());
 }
 
 TEST_F(Binding, AnExceptionInsideTheLibraryIsCaught) {
@@ -115,7 +117,7 @@ TEST_F(Binding, ACrashInsideTheLibraryEndsOnlyThatCall) {
     EXPECT_NE(std::string::npos, log[0].find(", исключение ")) << log[0];
     // The same instance goes on working.
     EXPECT_EQ(0, fptr10::libfptr_open(driver.handle_, driver.module_));
-    fptr10::libfptr_set_param_int(driver.handle_, driver.module_, 65587, 14);
+    fptr10::libfptr_set_param_int(driver.handle_, driver.module_, param::dataType, 14);
     EXPECT_EQ(0, fptr10::libfptr_query_data(driver.handle_, driver.module_));
 }
 

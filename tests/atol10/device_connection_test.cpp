@@ -150,7 +150,7 @@ TEST_F(DeviceConnection, StatusTextsLongerThanTheBufferAreReadWhole) {
     EXPECT_TRUE(contains(takeLog(), "   modelName: " + longName));
     const Lines trace = takeTrace();
     EXPECT_EQ(2, std::count_if(trace.begin(), trace.end(), [](const std::string& line) {
-                  return line.find("libfptr_get_param_str(#h, 65603") == 0;
+                  return line.find("libfptr_get_param_str(#h, " + id(param::modelName)) == 0;
               }));
 }
 
@@ -159,8 +159,9 @@ TEST_F(DeviceConnection, CheckStateReportsTheOpenReceiptType) {
     takeTrace();
     takeLog();
     EXPECT_EQ(0, cash().CheckState());
-    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 65587, 15)", "libfptr_query_data(#h) = 0",
-                     "libfptr_get_param_int(#h, 65545) = 0"}),
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, " + id(param::dataType) + ", 15)",
+                     "libfptr_query_data(#h) = 0",
+                     "libfptr_get_param_int(#h, " + id(param::receiptType) + ") = 0"}),
               takeTrace());
     EXPECT_EQ(Lines({"   atol10->CheckState_  = 0"}), takeLog());
 }

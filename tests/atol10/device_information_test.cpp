@@ -38,7 +38,8 @@ TEST_F(DeviceInformation, InfoTrimsTheTaxpayerNumberButLogsItAsRead) {
                      "   atol10->GetInfoKKT = 7701234567|ООО \"Ромашка\"|г. Москва, ул. "
                      "Тверская, д. 1"}),
               takeLog());
-    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 65622, 9)", "libfptr_fn_query_data(#h) = 0",
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, " + id(param::fnDataType) + ", 9)",
+                     "libfptr_fn_query_data(#h) = 0",
                      "libfptr_get_param_str(#h, 1018, 32) = 15 \"  7701234567  \"",
                      "libfptr_get_param_str(#h, 1048, 32) = 14 \"ООО \\\"Ромашка\\\"\"",
                      "libfptr_get_param_str(#h, 1009, 32) = 30 \"г. Москва, ул. Тверская, д. 1\""}),

@@ -14,9 +14,12 @@
 #include "cash/atol10/cash.h"
 #include "common/platform/platform.h"
 #include "tests/atol10/test_files.h"
+#include "tests/library_numbers.h"
 
 namespace vorna {
 namespace atol10_test {
+
+using namespace ::vorna::library_numbers;
 
 struct ShownBox {
     std::string text;

@@ -49,14 +49,19 @@ TEST_F(ReceiptClosing, CashSaleIsPaidClosedAndConfirmed) {
     openReceipt(1);
     EXPECT_EQ(0, cash().CloseCheck(20000, 1));
     const Lines trace = takeTrace();
-    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 65587, 15)", "libfptr_query_data(#h) = 0",
-                     "libfptr_get_param_int(#h, 65545) = 1", "libfptr_set_param_int(#h, 65564, 0)",
-                     "libfptr_set_param_double(#h, 65565, 200)", "libfptr_payment(#h) = 0",
-                     "libfptr_close_receipt(#h) = 0", "libfptr_check_document_closed(#h) = 0",
-                     "libfptr_get_param_bool(#h, 65644) = true",
-                     "libfptr_set_param_int(#h, 65622, 5)", "libfptr_fn_query_data(#h) = 0"}),
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, " + id(param::dataType) + ", 15)",
+                     "libfptr_query_data(#h) = 0",
+                     "libfptr_get_param_int(#h, " + id(param::receiptType) + ") = 1",
+                     "libfptr_set_param_int(#h, " + id(param::paymentType) + ", 0)",
+                     "libfptr_set_param_double(#h, " + id(param::paymentSum) + ", 200)",
+                     "libfptr_payment(#h) = 0", "libfptr_close_receipt(#h) = 0",
+                     "libfptr_check_document_closed(#h) = 0",
+                     "libfptr_get_param_bool(#h, " + id(param::documentClosed) + ") = true",
+                     "libfptr_set_param_int(#h, " + id(param::fnDataType) + ", 5)",
+                     "libfptr_fn_query_data(#h) = 0"}),
               Lines(trace.begin(), trace.end() - 1));
-    EXPECT_EQ(0u, trace.back().find("libfptr_get_param_int(#h, 65598) = "));
+    EXPECT_EQ(0u,
+              trace.back().find("libfptr_get_param_int(#h, " + id(param::documentNumber) + ") = "));
     const std::string number = trace.back().substr(trace.back().rfind(' ') + 1);
     EXPECT_EQ(
         Lines({"   atol10->CheckState_  = 1", "   atol10->CloseCheck [payment] ==> ",
@@ -74,7 +79,7 @@ TEST_F(ReceiptClosing, CashlessPaymentTypeFromTheSettingsOrTheCaller) {
     cash::Config::instance().cashlessTypeClose = 1;
     EXPECT_EQ(0, cash().CloseCheck(15050, 1));
     Lines trace = takeTrace();
-    EXPECT_EQ(1, count(trace, "libfptr_set_param_int(#h, 65564, 1)"));
+    EXPECT_EQ(1, count(trace, "libfptr_set_param_int(#h, " + id(param::paymentType) + ", 1)"));
     Lines log = takeLog();
     EXPECT_EQ(Lines({"   atol10->CloseCheck [payment] ==>",
                      "   TypeClose = 1(Тип оплаты был взят из ini) "}),
@@ -86,7 +91,8 @@ TEST_F(ReceiptClosing, CashlessPaymentTypeFromTheSettingsOrTheCaller) {
     takeTrace();
     takeLog();
     EXPECT_EQ(0, cash().CloseCheck(15050, 1));
-    EXPECT_EQ(1, count(takeTrace(), "libfptr_set_param_int(#h, 65564, 2)"));
+    EXPECT_EQ(1,
+              count(takeTrace(), "libfptr_set_param_int(#h, " + id(param::paymentType) + ", 2)"));
     log = takeLog();
     EXPECT_EQ("   TypeClose = 2(Тип оплаты был передан параметром) ", log[2]);
     EXPECT_EQ(2, documents());
@@ -96,7 +102,8 @@ TEST_F(ReceiptClosing, ReturnReceiptPaysCashWithoutNote) {
     changeState([](nlohmann::json& s) { s["cashBalance"] = 100000; });
     openReceipt(2);
     EXPECT_EQ(0, cash().CloseCheck(15050, 1));
-    EXPECT_EQ(1, count(takeTrace(), "libfptr_set_param_int(#h, 65564, 0)"));
+    EXPECT_EQ(1,
+              count(takeTrace(), "libfptr_set_param_int(#h, " + id(param::paymentType) + ", 0)"));
     const Lines log = takeLog();
     EXPECT_EQ(Lines({"   atol10->CheckState_  = 2", "   atol10->CloseCheck [payment] ==>",
                      "   TypeClose = 0"}),
@@ -110,9 +117,11 @@ TEST_F(ReceiptClosing, UnconfirmedDocumentIsCancelledAndReportedAsFailure) {
     EXPECT_EQ(99, cash().CloseCheck(20000, 1));
     const Lines trace = takeTrace();
     // The register says the sale receipt is still open: it is cancelled.
-    EXPECT_EQ(Lines({"libfptr_get_param_bool(#h, 65644) = false",
-                     "libfptr_set_param_int(#h, 65587, 15)", "libfptr_query_data(#h) = 0",
-                     "libfptr_get_param_int(#h, 65545) = 1", "libfptr_cancel_receipt(#h) = 0"}),
+    EXPECT_EQ(Lines({"libfptr_get_param_bool(#h, " + id(param::documentClosed) + ") = false",
+                     "libfptr_set_param_int(#h, " + id(param::dataType) + ", 15)",
+                     "libfptr_query_data(#h) = 0",
+                     "libfptr_get_param_int(#h, " + id(param::receiptType) + ") = 1",
+                     "libfptr_cancel_receipt(#h) = 0"}),
               Lines(trace.end() - 5, trace.end()));
     const Lines log = takeLog();
     EXPECT_EQ(Lines({"   atol10->CheckState_  = 1", "   atol10->CancelCheck [cancel_receipt] ==> ",
@@ -130,7 +139,7 @@ TEST_F(ReceiptClosing, UnconfirmedDocumentTheRegisterClosedIsRegistered) {
     EXPECT_EQ(0, cash().CloseCheck(20000, 1));
     const Lines trace = takeTrace();
     EXPECT_EQ(0, count(trace, "libfptr_cancel_receipt("));
-    EXPECT_EQ(1, count(trace, "libfptr_get_param_int(#h, 65545) = 0"));
+    EXPECT_EQ(1, count(trace, "libfptr_get_param_int(#h, " + id(param::receiptType) + ") = 0"));
     const Lines log = takeLog();
     EXPECT_EQ(1, count(log,
                        "   atol10->CloseCheck: чек в ККТ не открыт - документ закрыт, чек "
@@ -189,7 +198,7 @@ TEST_F(ReceiptClosing, CarryInZeroIsSentAndTheUnpaidReceiptCancelled) {
     openReceipt(1);
     const int result = cash().CloseCheck(0, 1);
     const Lines trace = takeTrace();
-    EXPECT_EQ(1, count(trace, "libfptr_set_param_double(#h, 65565, 0)"));
+    EXPECT_EQ(1, count(trace, "libfptr_set_param_double(#h, " + id(param::paymentSum) + ", 0)"));
     EXPECT_EQ(1, count(trace, "libfptr_cancel_receipt(#h) = 0"));
     EXPECT_EQ(99, result);
     EXPECT_EQ(0, documents());
@@ -210,7 +219,8 @@ TEST_F(ReceiptClosing, CloseFailureOfAConfirmedDocumentIsSuccess) {
     EXPECT_EQ(0, cash().CloseCheck(20000, 1));
     const Lines trace = takeTrace();
     EXPECT_EQ(0, count(trace, "libfptr_cancel_receipt("));
-    EXPECT_EQ(1, count(trace, "libfptr_get_param_bool(#h, 65644) = true"))
+    EXPECT_EQ(1,
+              count(trace, "libfptr_get_param_bool(#h, " + id(param::documentClosed) + ") = true"))
         << ::testing::PrintToString(trace);
     const Lines log = takeLog();
     EXPECT_EQ(1, count(log, "   close_receipt ==> -3891"));
@@ -244,9 +254,9 @@ TEST_F(ReceiptClosing, CancelCheckCancelsTheOpenReceipt) {
 TEST_F(ReceiptClosing, PrintSendsTheLineAndLogsOnlyFailures) {
     openReceipt(1);
     EXPECT_EQ(0, cash().Print("Спасибо"));
-    EXPECT_EQ(
-        Lines({"libfptr_set_param_str(#h, 65536, \"Спасибо\")", "libfptr_print_text(#h) = 0"}),
-        takeTrace());
+    EXPECT_EQ(Lines({"libfptr_set_param_str(#h, " + id(param::text) + ", \"Спасибо\")",
+                     "libfptr_print_text(#h) = 0"}),
+              takeTrace());
     EXPECT_EQ(Lines({"   atol10->Print ==> Спасибо"}), takeLog());
     changeState([](nlohmann::json& s) { s["paper"] = false; });
     EXPECT_EQ(5, cash().Print("Спасибо"));
@@ -277,8 +287,8 @@ TEST_F(PrechequeClosing, OldFirmwareFeedsAndCuts) {
     EXPECT_EQ(0, cash().CloseCheck(0, 1));
     const Lines trace = takeTrace();
     EXPECT_EQ(3, count(trace, "libfptr_print_text(#h) = 0"));
-    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 65552, 1)", "libfptr_cut(#h) = 0",
-                     "libfptr_end_nonfiscal_document(#h) = 0"}),
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, " + id(param::cutType) + ", 1)",
+                     "libfptr_cut(#h) = 0", "libfptr_end_nonfiscal_document(#h) = 0"}),
               Lines(trace.end() - 3, trace.end()));
     EXPECT_EQ(
         Lines({"   atol10->CloseCheck: печать пречека", "   Частичная отрезка ленты",

@@ -48,13 +48,15 @@ TEST_F(ReceiptOpening, SaleReceiptBelowFfd12WithoutAgent) {
     cash().cashier_ = "Иванова";
     EXPECT_EQ(0, cash().NewCheck(1));
     EXPECT_EQ(105, cash::atol10::ffdVersion);
-    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 65622, 9)", "libfptr_fn_query_data(#h) = 0",
-                     "libfptr_get_param_int(#h, 1209) = 105",
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, " + id(param::fnDataType) + ", 9)",
+                     "libfptr_fn_query_data(#h) = 0", "libfptr_get_param_int(#h, 1209) = 105",
                      "libfptr_set_param_str(#h, 1021, \"Иванова\")",
                      "libfptr_set_param_str(#h, 1203, \"\")", "libfptr_operator_login(#h) = 0",
-                     "libfptr_set_param_int(#h, 65622, 9)", "libfptr_fn_query_data(#h) = 0",
-                     "libfptr_get_param_int(#h, 1057) = 0", "libfptr_set_param_int(#h, 1057, 0)",
-                     "libfptr_set_param_int(#h, 65545, 1)", "libfptr_open_receipt(#h) = 0"}),
+                     "libfptr_set_param_int(#h, " + id(param::fnDataType) + ", 9)",
+                     "libfptr_fn_query_data(#h) = 0", "libfptr_get_param_int(#h, 1057) = 0",
+                     "libfptr_set_param_int(#h, 1057, 0)",
+                     "libfptr_set_param_int(#h, " + id(param::receiptType) + ", 1)",
+                     "libfptr_open_receipt(#h) = 0"}),
               takeTrace());
     EXPECT_EQ(Lines({"ФФД: 105", "   atol10->NewCheck [operator_login] ==> ",
                      "   cashier_    ==> Иванова", "   cashierInn_ ==> ",
@@ -80,7 +82,8 @@ TEST_F(ReceiptOpening, AgentFromTheSettingsWritesTheReceiptLevelTags) {
                      "libfptr_set_param_str(#h, 1073, \"+79007654321\")",
                      "libfptr_set_param_str(#h, 1044, \"Перевод\")",
                      "libfptr_set_param_str(#h, 1171, \"+74951111111\")",
-                     "libfptr_set_param_int(#h, 65545, 2)", "libfptr_open_receipt(#h) = 0"}),
+                     "libfptr_set_param_int(#h, " + id(param::receiptType) + ", 2)",
+                     "libfptr_open_receipt(#h) = 0"}),
               Lines(trace.end() - 10, trace.end()));
     EXPECT_FALSE(has(trace, "libfptr_get_param_int(#h, 1057)"));
     const Lines log = takeLog();
@@ -140,7 +143,7 @@ TEST_F(ReceiptOpening, AnyOtherKindOpensTypeZero) {
     connect();
     cash().NewCheck(3);
     const Lines trace = takeTrace();
-    EXPECT_TRUE(has(trace, "libfptr_set_param_int(#h, 65545, 0)"));
+    EXPECT_TRUE(has(trace, "libfptr_set_param_int(#h, " + id(param::receiptType) + ", 0)"));
     EXPECT_TRUE(has(takeLog(), "   CheckType = 0"));
 }
 
@@ -151,11 +154,11 @@ TEST_F(ReceiptOpening, ElectronicReceiptCarriesThePhoneBeforeTheEmail) {
     cash().clientEmail_ = "client@mail.ru";
     EXPECT_EQ(0, cash().NewCheck(1));
     const Lines trace = takeTrace();
-    EXPECT_EQ(
-        Lines({"libfptr_set_param_int(#h, 65545, 1)", "libfptr_set_param_bool(#h, 65572, true)",
-               "libfptr_set_param_str(#h, 1008, \"+79001234567\")",
-               "libfptr_open_receipt(#h) = 0"}),
-        Lines(trace.end() - 4, trace.end()));
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, " + id(param::receiptType) + ", 1)",
+                     "libfptr_set_param_bool(#h, " + id(param::receiptElectronically) + ", true)",
+                     "libfptr_set_param_str(#h, 1008, \"+79001234567\")",
+                     "libfptr_open_receipt(#h) = 0"}),
+              Lines(trace.end() - 4, trace.end()));
     EXPECT_TRUE(has(takeLog(), "   CheckMode [0-электронный чек, 1-на чековой ленте] = 0"));
     EXPECT_TRUE(readState()["receipt"]["electronic"].get<bool>());
 }

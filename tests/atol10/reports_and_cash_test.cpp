@@ -36,7 +36,9 @@ protected:
 
 TEST_F(ReportsAndCash, XReportOpensTheConnectionItself) {
     EXPECT_EQ(0, cash().XReport());
-    EXPECT_EQ(join({kOpenTrace, {"libfptr_set_param_int(#h, 65546, 1)", "libfptr_report(#h) = 0"}}),
+    EXPECT_EQ(join({kOpenTrace,
+                    {"libfptr_set_param_int(#h, " + id(param::reportType) + ", 1)",
+                     "libfptr_report(#h) = 0"}}),
               takeTrace());
     EXPECT_EQ(join({kOpenLog, {"   atol10->XReport [report] ==> ", "   ==> 0"}}), takeLog());
     EXPECT_EQ("x_report", journal().back()["type"].get<std::string>());
@@ -44,7 +46,9 @@ TEST_F(ReportsAndCash, XReportOpensTheConnectionItself) {
 
 TEST_F(ReportsAndCash, ZReportClosesTheShift) {
     EXPECT_EQ(0, cash().ZReport());
-    EXPECT_EQ(join({kOpenTrace, {"libfptr_set_param_int(#h, 65546, 0)", "libfptr_report(#h) = 0"}}),
+    EXPECT_EQ(join({kOpenTrace,
+                    {"libfptr_set_param_int(#h, " + id(param::reportType) + ", 0)",
+                     "libfptr_report(#h) = 0"}}),
               takeTrace());
     EXPECT_EQ(join({kOpenLog, {"   atol10->ZReport [report] ==> ", "   ==> 0"}}), takeLog());
     EXPECT_FALSE(readState()["shift"]["open"].get<bool>());
@@ -60,15 +64,19 @@ TEST_F(ReportsAndCash, ReportFailureIsMapped) {
 TEST_F(ReportsAndCash, CashIncomeReadsTheTotalsAndPaysIn) {
     setTotals(10000, 5000, 3000, 12000);
     EXPECT_EQ(0, cash().CashIncome(2550));
-    EXPECT_EQ(
-        join({kOpenTrace,
-              {"libfptr_set_param_int(#h, 65587, 12)", "libfptr_query_data(#h) = 0",
-               "libfptr_get_param_double(#h, 65613) = 100", "libfptr_set_param_int(#h, 65587, 8)",
-               "libfptr_query_data(#h) = 0", "libfptr_get_param_double(#h, 65613) = 50",
-               "libfptr_set_param_int(#h, 65587, 10)", "libfptr_query_data(#h) = 0",
-               "libfptr_get_param_double(#h, 65613) = 30",
-               "libfptr_set_param_double(#h, 65613, 25.5)", "libfptr_cash_income(#h) = 0"}}),
-        takeTrace());
+    EXPECT_EQ(join({kOpenTrace,
+                    {"libfptr_set_param_int(#h, " + id(param::dataType) + ", 12)",
+                     "libfptr_query_data(#h) = 0",
+                     "libfptr_get_param_double(#h, " + id(param::sum) + ") = 100",
+                     "libfptr_set_param_int(#h, " + id(param::dataType) + ", 8)",
+                     "libfptr_query_data(#h) = 0",
+                     "libfptr_get_param_double(#h, " + id(param::sum) + ") = 50",
+                     "libfptr_set_param_int(#h, " + id(param::dataType) + ", 10)",
+                     "libfptr_query_data(#h) = 0",
+                     "libfptr_get_param_double(#h, " + id(param::sum) + ") = 30",
+                     "libfptr_set_param_double(#h, " + id(param::sum) + ", 25.5)",
+                     "libfptr_cash_income(#h) = 0"}}),
+              takeTrace());
     EXPECT_EQ(join({kOpenLog,
                     {"   atol10->CashIncome [cash_income] ==> 25.5", "   Сумма выручки: 100",
                      "   Сумма внесений: 50", "   Сумма выплат: 30", "   ==> 0"}}),

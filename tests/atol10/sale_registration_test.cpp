@@ -46,13 +46,15 @@ protected:
 TEST_F(SaleRegistration, PositionWithItsOwnTax) {
     openReceipt();
     EXPECT_EQ(0, cash().RegisterSale("Оплата услуг связи", 15050, 1000, 1, 1105));
-    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 65622, 9)", "libfptr_fn_query_data(#h) = 0",
-                     "libfptr_get_param_int(#h, 1057) = 0",
-                     "libfptr_set_param_str(#h, 65631, \"Оплата услуг связи\")",
-                     "libfptr_set_param_double(#h, 65632, 150.5)",
-                     "libfptr_set_param_double(#h, 65633, 1)",
-                     "libfptr_set_param_int(#h, 65569, 6)", "libfptr_set_param_int(#h, 1212, 4)",
-                     "libfptr_set_param_int(#h, 1214, 4)", "libfptr_registration(#h) = 0"}),
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, " + id(param::fnDataType) + ", 9)",
+                     "libfptr_fn_query_data(#h) = 0", "libfptr_get_param_int(#h, 1057) = 0",
+                     "libfptr_set_param_str(#h, " + id(param::commodityName) +
+                         ", \"Оплата услуг связи\")",
+                     "libfptr_set_param_double(#h, " + id(param::price) + ", 150.5)",
+                     "libfptr_set_param_double(#h, " + id(param::quantity) + ", 1)",
+                     "libfptr_set_param_int(#h, " + id(param::taxType) + ", 6)",
+                     "libfptr_set_param_int(#h, 1212, 4)", "libfptr_set_param_int(#h, 1214, 4)",
+                     "libfptr_registration(#h) = 0"}),
               takeTrace());
     EXPECT_EQ(
         Lines({"   atol10->RegisterSale ---------------------------->", "text = Оплата услуг связи",
@@ -69,11 +71,13 @@ TEST_F(SaleRegistration, PositionWithItsOwnTax) {
 TEST_F(SaleRegistration, NameFallsBackToTheServiceNameAndThenTheDefault) {
     openReceipt();
     EXPECT_EQ(0, cash().RegisterSale("", 100, 5000, 0, 1105));
-    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_str(#h, 65631, \"Приём перевода\")"));
+    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_str(#h, " + id(param::commodityName) +
+                                     ", \"Приём перевода\")"));
     EXPECT_EQ("   Quantity: 1", lineWith(takeLog(), "   Quantity: "));
     cash().serviceName_ = "Перевод денег";
     EXPECT_EQ(0, cash().RegisterSale(std::string("\0hidden", 7), 100, 1000, 0, 1105));
-    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_str(#h, 65631, \"Перевод денег\")"));
+    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_str(#h, " + id(param::commodityName) +
+                                     ", \"Перевод денег\")"));
     EXPECT_EQ(1, position(0)["quantity"].get<double>());
 }
 
@@ -83,7 +87,7 @@ TEST_F(SaleRegistration, TaxComesFromThePositionThenStays) {
     takeTrace();
     takeLog();
     EXPECT_EQ(0, cash().RegisterSale("Вторая", 100, 1000, 0, 0));
-    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_int(#h, 65569, 7)"));
+    EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_int(#h, " + id(param::taxType) + ", 7)"));
     EXPECT_EQ("   TaxTypeNumber: 7(Налог был передан параметром) ",
               lineWith(takeLog(), "   TaxTypeNumber: "));
 }
@@ -120,8 +124,8 @@ TEST_F(SaleRegistration, TaxCodesBecomeLibraryTaxTypes) {
     for (const auto& code : codes) {
         cash().RegisterSale("Позиция", 100, 1000, 0, code.first);
         EXPECT_EQ(code.second, cash().taxType_) << code.first;
-        EXPECT_TRUE(has(takeTrace(),
-                        "libfptr_set_param_int(#h, 65569, " + std::to_string(code.second) + ")"))
+        EXPECT_TRUE(has(takeTrace(), "libfptr_set_param_int(#h, " + id(param::taxType) + ", " +
+                                         std::to_string(code.second) + ")"))
             << code.first;
     }
 }
@@ -165,7 +169,9 @@ TEST_F(SaleRegistration, AgentAndSupplierDataOfThePosition) {
                      "libfptr_set_param_str(#h, 1073, \"+79007654321\")",
                      "libfptr_util_form_tlv(#h) = 0"}),
               Lines(trace.begin(), trace.begin() + 3));
-    EXPECT_EQ(0u, trace[3].find("libfptr_get_param_bytearray(#h, 65624, 128) = 30 [")) << trace[3];
+    EXPECT_EQ(0u, trace[3].find("libfptr_get_param_bytearray(#h, " + id(param::tagValue) +
+                                ", 128) = 30 ["))
+        << trace[3];
     EXPECT_EQ("libfptr_set_param_str(#h, 1225, \"ООО Поставщик\")", trace[4]);
     EXPECT_EQ("libfptr_util_form_tlv(#h) = 0", trace[5]);
     EXPECT_EQ("libfptr_set_param_int(#h, 1222, 2)", trace[7]);
@@ -190,8 +196,10 @@ TEST_F(SaleRegistration, LongTlvIsReadAgainWithTheReportedSize) {
     cash().operatorName_ = std::string(200, 'N');
     EXPECT_EQ(0, cash().RegisterSale("Позиция", 100, 1000, 0, 1105));
     const Lines trace = takeTrace();
-    EXPECT_TRUE(has(trace, "libfptr_get_param_bytearray(#h, 65624, 128) = 204 ["));
-    EXPECT_TRUE(has(trace, "libfptr_get_param_bytearray(#h, 65624, 204) = 204 ["));
+    EXPECT_TRUE(
+        has(trace, "libfptr_get_param_bytearray(#h, " + id(param::tagValue) + ", 128) = 204 ["));
+    EXPECT_TRUE(
+        has(trace, "libfptr_get_param_bytearray(#h, " + id(param::tagValue) + ", 204) = 204 ["));
     EXPECT_TRUE(has(trace, "libfptr_set_param_bytearray(#h, 1223, [02 04 c8 00 4e"));
 }
 

@@ -13,10 +13,12 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const Lines kOpenTrace = {"libfptr_open(#h) = 0", "libfptr_is_opened(#h) = 1"};
-const Lines kPaperTrace = {"libfptr_set_param_int(#h, 65587, 0)", "libfptr_query_data(#h) = 0",
-                           "libfptr_get_param_bool(#h, 65594) = true"};
-const Lines kShiftOpenTrace = {"libfptr_set_param_int(#h, 65587, 14)", "libfptr_query_data(#h) = 0",
-                               "libfptr_get_param_int(#h, 65592) = 1"};
+const Lines kPaperTrace = {"libfptr_set_param_int(#h, " + id(param::dataType) + ", 0)",
+                           "libfptr_query_data(#h) = 0",
+                           "libfptr_get_param_bool(#h, " + id(param::isPaperPresent) + ") = true"};
+const Lines kShiftOpenTrace = {"libfptr_set_param_int(#h, " + id(param::dataType) + ", 14)",
+                               "libfptr_query_data(#h) = 0",
+                               "libfptr_get_param_int(#h, " + id(param::shiftState) + ") = 1"};
 const Lines kOpenLog = {"   atol10->PortName = AUTO",
                         "   Установка соединения с ККТ *********************",
                         "   libfptr_is_opened = True", "+++ Device is opened +++"};
@@ -101,9 +103,10 @@ TEST_F(ShiftHandling, ExpiredShiftIsClosedAutomatically) {
                "   ==> кассовая лента есть", "   => Смена закрыта"}}),
         log);
     const Lines trace = takeTrace();
-    EXPECT_TRUE(std::find(trace.begin(), trace.end(), "libfptr_set_param_int(#h, 65546, 0)") !=
+    EXPECT_TRUE(std::find(trace.begin(), trace.end(),
+                          "libfptr_set_param_int(#h, " + id(param::reportType) + ", 0)") !=
                 trace.end());
-    EXPECT_EQ("libfptr_get_param_int(#h, 65592) = 0", trace.back());
+    EXPECT_EQ("libfptr_get_param_int(#h, " + id(param::shiftState) + ") = 0", trace.back());
     EXPECT_FALSE(readState()["shift"]["open"].get<bool>());
 }
 
@@ -149,7 +152,7 @@ TEST_F(ShiftHandling, RefusedZReportLeavesTheExpiredShift) {
     const Lines log = takeLog();
     EXPECT_EQ("   ==> -3891", log[log.size() - 3]);
     EXPECT_EQ("   ==> кассовая лента есть", log.back());
-    EXPECT_EQ("libfptr_get_param_int(#h, 65592) = 2", takeTrace().back());
+    EXPECT_EQ("libfptr_get_param_int(#h, " + id(param::shiftState) + ") = 2", takeTrace().back());
 }
 
 TEST_F(ShiftHandling, OpenShiftNeedsNothing) {
@@ -175,8 +178,9 @@ TEST_F(ShiftHandling, ClosedShiftIsOpenedAutomaticallyWithTheCashier) {
     takeTrace();
     takeLog();
     EXPECT_EQ(1, cash().IsSessionOpen());
-    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, 65587, 14)", "libfptr_query_data(#h) = 0",
-                     "libfptr_get_param_int(#h, 65592) = 0",
+    EXPECT_EQ(Lines({"libfptr_set_param_int(#h, " + id(param::dataType) + ", 14)",
+                     "libfptr_query_data(#h) = 0",
+                     "libfptr_get_param_int(#h, " + id(param::shiftState) + ") = 0",
                      "libfptr_set_param_str(#h, 1021, \"Иванова\")",
                      "libfptr_set_param_str(#h, 1203, \"500100732259\")",
                      "libfptr_operator_login(#h) = 0", "libfptr_open_shift(#h) = 0"}),

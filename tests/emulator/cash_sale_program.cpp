@@ -14,9 +14,12 @@
 #include <string>
 
 #include "cash/atol10/fptr10/fptr10_api.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "common/platform/platform.h"
 
 namespace {
+
+using namespace vorna::libfptr;
 
 using vorna::platform::findSymbol;
 
@@ -95,71 +98,71 @@ int main(int argc, char** argv) {
         // Device check: connect, paper, shift state.
         open(h);
         if (income) {
-            setDouble(h, 65613, price);
+            setDouble(h, param::sum, price);
             if (cashIncome(h) != 0) ++failures;
             close(h);
             destroy(&h);
             continue;
         }
         if (!isOpened(h)) ++failures;
-        setInt(h, 65587, 0);
+        setInt(h, param::dataType, dt::status);
         query(h);
-        if (!getBool(h, 65594)) ++failures;
-        setInt(h, 65587, 14);
+        if (!getBool(h, param::isPaperPresent)) ++failures;
+        setInt(h, param::dataType, dt::shiftState);
         query(h);
         // Shift: open it when closed.
-        setInt(h, 65587, 14);
+        setInt(h, param::dataType, dt::shiftState);
         query(h);
-        if (getInt(h, 65592) == 0) {
-            setStr(h, 1021, cashier.c_str());
-            setStr(h, 1203, inn.c_str());
+        if (getInt(h, param::shiftState) == shift::closed) {
+            setStr(h, tag::cashier, cashier.c_str());
+            setStr(h, tag::cashierInn, inn.c_str());
             login(h);
             if (openShift(h) != 0) ++failures;
         }
         // Receipt state.
-        setInt(h, 65587, 15);
+        setInt(h, param::dataType, dt::receiptState);
         query(h);
-        getInt(h, 65545);
+        getInt(h, param::receiptType);
         // Opening the receipt.
-        setInt(h, 65622, 9);
+        setInt(h, param::fnDataType, fndt::registration);
         fnQuery(h);
-        const int ffd = getInt(h, 1209);
-        setStr(h, 1021, cashier.c_str());
-        setStr(h, 1203, inn.c_str());
+        const int ffd = getInt(h, tag::ffdVersion);
+        setStr(h, tag::cashier, cashier.c_str());
+        setStr(h, tag::cashierInn, inn.c_str());
         login(h);
-        setInt(h, 65622, 9);
+        setInt(h, param::fnDataType, fndt::registration);
         fnQuery(h);
-        const int agentSign = getInt(h, 1057);
-        if (ffd < 120) setInt(h, 1057, agentSign);
-        setInt(h, 65545, 1);
+        const int agentSign = getInt(h, tag::agentSign);
+        if (ffd < ffd::v12) setInt(h, tag::agentSign, agentSign);
+        setInt(h, param::receiptType, rt::sell);
         if (openReceipt(h) != 0) ++failures;
         // One text line.
-        setStr(h, 65536, wide(u8"Перевод № 1").c_str());
+        setStr(h, param::text, wide(u8"Перевод № 1").c_str());
         printText(h);
         // The position.
-        setInt(h, 65622, 9);
+        setInt(h, param::fnDataType, fndt::registration);
         fnQuery(h);
-        getInt(h, 1057);
-        setStr(h, 65631, wide(u8"Приём перевода").c_str());
-        setDouble(h, 65632, price);
-        setDouble(h, 65633, 1.0);
-        setInt(h, 65569, tax);
-        setInt(h, 1212, 4);
-        setInt(h, 1214, 4);
-        if (ffd >= 120) setInt(h, 2108, 0);
+        getInt(h, tag::agentSign);
+        setStr(h, param::commodityName, wide(u8"Приём перевода").c_str());
+        setDouble(h, param::price, price);
+        setDouble(h, param::quantity, 1.0);
+        setInt(h, param::taxType, tax);
+        setInt(h, tag::paymentObject, paymentObject::service);
+        setInt(h, tag::paymentMethod, paymentMethod::fullPayment);
+        if (ffd >= ffd::v12) setInt(h, tag::measure, measure::piece);
         if (registration(h) != 0) ++failures;
         // Payment, closing and confirmation.
-        setInt(h, 65587, 15);
+        setInt(h, param::dataType, dt::receiptState);
         query(h);
-        getInt(h, 65545);
-        setInt(h, 65564, 0);
-        setDouble(h, 65565, price);
+        getInt(h, param::receiptType);
+        setInt(h, param::paymentType, payment::cash);
+        setDouble(h, param::paymentSum, price);
         payment(h);
         if (closeReceipt(h) != 0) ++failures;
-        if (checkClosed(h) != 0 || !getBool(h, 65644)) ++failures;
-        setInt(h, 65622, 5);
+        if (checkClosed(h) != 0 || !getBool(h, param::documentClosed)) ++failures;
+        setInt(h, param::fnDataType, fndt::lastDocument);
         fnQuery(h);
-        std::printf("document %d\n", getInt(h, 65598));
+        std::printf("document %d\n", getInt(h, param::documentNumber));
         close(h);
         destroy(&h);
     }

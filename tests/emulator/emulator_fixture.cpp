@@ -83,12 +83,12 @@ int Device::outcome(int result) {
 int Device::connect() { return outcome(lib().libfptr_open(handle_)); }
 
 int Device::query(int dataType) {
-    setInt(kDataType, dataType);
+    setInt(param::dataType, dataType);
     return outcome(lib().libfptr_query_data(handle_));
 }
 
 int Device::fnQuery(int kind) {
-    setInt(kFnDataType, kind);
+    setInt(param::fnDataType, kind);
     return outcome(lib().libfptr_fn_query_data(handle_));
 }
 
@@ -104,17 +104,17 @@ int Device::openShift(const std::string& cashier) {
 }
 
 int Device::openReceipt(int type, bool electronic, const std::string& contact) {
-    setInt(kReceiptType, type);
-    if (electronic) setBool(kElectronically, true);
+    setInt(param::receiptType, type);
+    if (electronic) setBool(param::receiptElectronically, true);
     if (!contact.empty()) setText(1008, contact);
     return outcome(lib().libfptr_open_receipt(handle_));
 }
 
 int Device::position(const std::string& name, double price, int taxType, bool ffd12) {
-    setText(kCommodityName, name);
-    setDouble(kPrice, price);
-    setDouble(kQuantity, 1.0);
-    setInt(kTaxType, taxType);
+    setText(param::commodityName, name);
+    setDouble(param::price, price);
+    setDouble(param::quantity, 1.0);
+    setInt(param::taxType, taxType);
     setInt(1212, 4);
     setInt(1214, 4);
     if (ffd12) setInt(2108, 0);
@@ -122,30 +122,30 @@ int Device::position(const std::string& name, double price, int taxType, bool ff
 }
 
 int Device::pay(int type, double sum) {
-    setInt(kPaymentType, type);
-    setDouble(kPaymentSum, sum);
+    setInt(param::paymentType, type);
+    setDouble(param::paymentSum, sum);
     return outcome(lib().libfptr_payment(handle_));
 }
 
 int Device::close() { return outcome(lib().libfptr_close_receipt(handle_)); }
 
 int Device::report(int type) {
-    setInt(kReportType, type);
+    setInt(param::reportType, type);
     return outcome(lib().libfptr_report(handle_));
 }
 
 int Device::cashIncome(double sum) {
-    setDouble(kSum, sum);
+    setDouble(param::sum, sum);
     return outcome(lib().libfptr_cash_income(handle_));
 }
 
 int Device::cashOutcome(double sum) {
-    setDouble(kSum, sum);
+    setDouble(param::sum, sum);
     return outcome(lib().libfptr_cash_outcome(handle_));
 }
 
 int Device::printText(const std::string& utf8) {
-    setText(kText, utf8);
+    setText(param::text, utf8);
     return outcome(lib().libfptr_print_text(handle_));
 }
 

@@ -10,38 +10,14 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/emulator/fptr10_library.h"
+#include "tests/library_numbers.h"
 
 namespace vorna {
 namespace emulator_test {
 
 using nlohmann::json;
 
-// Parameter ids and fiscal tags the tests use.
-enum : int {
-    kText = 65536,
-    kReceiptType = 65545,
-    kReportType = 65546,
-    kCutType = 65552,
-    kPaymentType = 65564,
-    kPaymentSum = 65565,
-    kTaxType = 65569,
-    kElectronically = 65572,
-    kDataType = 65587,
-    kShiftState = 65592,
-    kIsPaperPresent = 65594,
-    kIsCoverOpened = 65595,
-    kDocumentNumber = 65598,
-    kShiftNumber = 65599,
-    kFirmwareVersion = 65604,
-    kSum = 65613,
-    kFnDataType = 65622,
-    kTagValue = 65624,
-    kCommodityName = 65631,
-    kPrice = 65632,
-    kQuantity = 65633,
-    kDocumentClosed = 65644,
-    kTemperature = 65667,
-};
+using namespace ::vorna::library_numbers;
 
 // One library instance (created on construction, destroyed at the end).
 class Device {

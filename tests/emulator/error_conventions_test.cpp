@@ -32,7 +32,7 @@ protected:
 
 TEST_F(ErrorConventionsTest, CurrentLibraryReturnsMinusOneAndGivesTheNumberAndText) {
     EXPECT_EQ("current", state()["errors"]) << "the default convention";
-    d_.setInt(kDataType, 0);
+    d_.setInt(param::dataType, dt::status);
     Failure f = failure(d_.lib().libfptr_query_data(d_.handle()));
     EXPECT_EQ(-1, f.result);
     EXPECT_EQ(2, f.code);
@@ -41,7 +41,7 @@ TEST_F(ErrorConventionsTest, CurrentLibraryReturnsMinusOneAndGivesTheNumberAndTe
     ASSERT_EQ(0, d_.lib().libfptr_open(d_.handle()));
     EXPECT_EQ(0, code()) << "a success clears the last failure";
     EXPECT_EQ(u8"Ошибок нет", d_.errorText());
-    d_.setInt(kReceiptType, 1);
+    d_.setInt(param::receiptType, 1);
     f = failure(d_.lib().libfptr_open_receipt(d_.handle()));
     EXPECT_EQ(-1, f.result);
     EXPECT_EQ(73, f.code);
@@ -84,7 +84,7 @@ TEST_F(ErrorConventionsTest, EachRegisterConditionHasTheNumberOfTheTable) {
 
 TEST_F(ErrorConventionsTest, LegacyOptionReturnsTheOlderDirectNumbers) {
     useLegacy();
-    EXPECT_EQ(-11, d_.query(0));
+    EXPECT_EQ(-11, d_.query(dt::status));
     EXPECT_EQ(-11, code());
     ASSERT_EQ(0, d_.connect());
     EXPECT_EQ(-3801, d_.openReceipt(1));
@@ -149,7 +149,7 @@ TEST_F(ErrorConventionsTest, TheToolSetsTheConvention) {
     EXPECT_NE(std::string::npos, out.find("current or legacy")) << out;
     ASSERT_EQ(0, runTool("set errors legacy", &out)) << out;
     EXPECT_EQ("legacy", state()["errors"]);
-    EXPECT_EQ(-11, d_.query(0));
+    EXPECT_EQ(-11, d_.query(dt::status));
     ASSERT_EQ(0, runTool("init", &out)) << out;
     EXPECT_EQ("current", state()["errors"]);
     ASSERT_EQ(0, runTool("init --errors legacy", &out)) << out;

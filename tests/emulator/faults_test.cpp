@@ -38,7 +38,7 @@ TEST_F(FaultsTest, ChosenFunctionFailsOnceBeforeItsWork) {
     EXPECT_EQ(u8"Ошибка -3999", d_.errorText());
     EXPECT_EQ(0u, receipts());
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_FALSE(d_.getBool(kDocumentClosed));
+    EXPECT_FALSE(d_.getBool(param::documentClosed));
     EXPECT_EQ(0, d_.close()) << "the fault was used up";
     EXPECT_EQ(1u, receipts());
 }
@@ -49,7 +49,7 @@ TEST_F(FaultsTest, ChosenFunctionFailsAfterItsWorkSoTheReceiptIsRegistered) {
     EXPECT_EQ(44, d_.close());
     EXPECT_EQ(1u, receipts()) << "closed and fiscalised, the reply was lost";
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+    EXPECT_TRUE(d_.getBool(param::documentClosed));
     EXPECT_EQ(81, d_.call(d_.lib().libfptr_cancel_receipt));
 }
 
@@ -59,7 +59,7 @@ TEST_F(FaultsTest, AnInjectedNumberOfAnInternalFailureStillKeepsTheWork) {
     EXPECT_EQ(499, d_.close());
     EXPECT_EQ(1u, receipts());
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+    EXPECT_TRUE(d_.getBool(param::documentClosed));
 }
 
 TEST_F(FaultsTest, FailuresCountedNTimesOrAlways) {
@@ -79,15 +79,15 @@ TEST_F(FaultsTest, ThrowingBeforeAndAfter) {
     addFault(makeFault("throw", "libfptr_payment", "before"));
     ASSERT_EQ(0, d_.openReceipt(1));
     ASSERT_EQ(0, d_.position("a", 10, 7));
-    d_.setInt(kPaymentType, 0);
-    d_.setDouble(kPaymentSum, 10);
+    d_.setInt(param::paymentType, 0);
+    d_.setDouble(param::paymentSum, 10);
     EXPECT_THROW(d_.lib().libfptr_payment(d_.handle()), std::exception);
     EXPECT_EQ(401, d_.close()) << "the payment was not made";
     addFault(makeFault("throw", "libfptr_payment", "after"));
     EXPECT_THROW(d_.pay(0, 10), std::exception);
     EXPECT_EQ(0, d_.close()) << "the payment was made before the exception";
     addFault(makeFault("throw", "libfptr_set_param_int", "before"));
-    EXPECT_THROW(d_.setInt(kDataType, 0), std::exception);
+    EXPECT_THROW(d_.setInt(param::dataType, dt::status), std::exception);
 }
 
 TEST_F(FaultsTest, PaperOutNow) {
@@ -104,8 +104,8 @@ TEST_F(FaultsTest, PaperRunsOutInsideAReceiptAfterItsRegistration) {
     ASSERT_EQ(0, openWithPosition());
     EXPECT_EQ(44, d_.close());
     EXPECT_EQ(1u, receipts());
-    ASSERT_EQ(0, d_.query(0));
-    EXPECT_FALSE(d_.getBool(kIsPaperPresent));
+    ASSERT_EQ(0, d_.query(dt::status));
+    EXPECT_FALSE(d_.getBool(param::isPaperPresent));
     EXPECT_EQ(44, d_.printText("x"));
 }
 
@@ -117,8 +117,8 @@ TEST_F(FaultsTest, PaperRunningOutBeforeTheReceiptRefusesIt) {
     ASSERT_EQ(0, openWithPosition());
     EXPECT_EQ(44, d_.close());
     EXPECT_EQ(0u, receipts());
-    ASSERT_EQ(0, d_.query(15));
-    EXPECT_EQ(1, d_.getInt(kReceiptType)) << "still open, it can be cancelled";
+    ASSERT_EQ(0, d_.query(dt::receiptState));
+    EXPECT_EQ(1, d_.getInt(param::receiptType)) << "still open, it can be cancelled";
 }
 
 TEST_F(FaultsTest, PaperLastsExactlyNLines) {
@@ -150,7 +150,7 @@ TEST_F(FaultsTest, ConnectionRefused) {
     Device other;
     EXPECT_EQ(2, other.connect());
     EXPECT_EQ(0, other.call(other.lib().libfptr_is_opened));
-    EXPECT_EQ(2, other.query(0));
+    EXPECT_EQ(2, other.query(dt::status));
 }
 
 TEST_F(FaultsTest, ConnectionRefusedAfterOpeningLosesOnlyTheReply) {
@@ -181,7 +181,7 @@ TEST_F(FaultsTest, ConnectionLostAfterTheWork) {
     ASSERT_EQ(0, openWithPosition());
     EXPECT_EQ(2, d_.close());
     EXPECT_EQ(1u, receipts()) << "registered, then the line went down";
-    EXPECT_EQ(2, d_.query(0));
+    EXPECT_EQ(2, d_.query(dt::status));
 }
 
 TEST_F(FaultsTest, UnconfirmedBeforeLeavesTheReceiptOpen) {
@@ -189,7 +189,7 @@ TEST_F(FaultsTest, UnconfirmedBeforeLeavesTheReceiptOpen) {
     ASSERT_EQ(0, openWithPosition());
     EXPECT_EQ(0, d_.close());
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_FALSE(d_.getBool(kDocumentClosed));
+    EXPECT_FALSE(d_.getBool(param::documentClosed));
     EXPECT_EQ(0, d_.call(d_.lib().libfptr_cancel_receipt));
     EXPECT_EQ(0u, receipts());
 }
@@ -199,7 +199,7 @@ TEST_F(FaultsTest, UnconfirmedAfterRegistersTheReceiptAndDeniesIt) {
     ASSERT_EQ(0, openWithPosition());
     EXPECT_EQ(0, d_.close());
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_FALSE(d_.getBool(kDocumentClosed));
+    EXPECT_FALSE(d_.getBool(param::documentClosed));
     EXPECT_EQ(81, d_.call(d_.lib().libfptr_cancel_receipt));
     EXPECT_EQ(1u, receipts()) << "the duplicate-receipt case: registered although denied";
     // A driver that retries registers the same sale twice.
@@ -207,7 +207,7 @@ TEST_F(FaultsTest, UnconfirmedAfterRegistersTheReceiptAndDeniesIt) {
     ASSERT_EQ(0, d_.close());
     EXPECT_EQ(2u, receipts());
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+    EXPECT_TRUE(d_.getBool(param::documentClosed));
 }
 
 TEST_F(FaultsTest, ConfirmationItselfCanFail) {
@@ -217,7 +217,7 @@ TEST_F(FaultsTest, ConfirmationItselfCanFail) {
     EXPECT_EQ(-3850, d_.call(d_.lib().libfptr_check_document_closed));
     EXPECT_EQ(-3850, d_.call(d_.lib().libfptr_check_document_closed));
     EXPECT_EQ(0, d_.call(d_.lib().libfptr_check_document_closed));
-    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+    EXPECT_TRUE(d_.getBool(param::documentClosed));
 }
 
 TEST_F(FaultsTest, FaultWithoutANumberFailsWithTheInjectedFailure) {
@@ -243,7 +243,7 @@ TEST_F(FaultsTest, ReplyLostAfterTheWorkWithTheConnectionLostNumber) {
     EXPECT_EQ(u8"Связь с ККТ потеряна во время операции", d_.errorText());
     EXPECT_EQ(1u, receipts()) << "a reply is lost only after the work";
     ASSERT_EQ(0, d_.lib().libfptr_check_document_closed(d_.handle()));
-    EXPECT_TRUE(d_.getBool(kDocumentClosed));
+    EXPECT_TRUE(d_.getBool(param::documentClosed));
     EXPECT_EQ(1, d_.lib().libfptr_is_opened(d_.handle())) << "the line is up again";
 }
 

@@ -63,7 +63,7 @@ TEST_F(HandleContractTest, AHandleTheLibraryDidNotCreateIsRefused) {
     EXPECT_EQ(490, lib().libfptr_error_code(&foreign));
     EXPECT_EQ(-1, lib().libfptr_query_data(nullptr));
     EXPECT_EQ(0, lib().libfptr_is_opened(nullptr));
-    lib().libfptr_set_param_int(&foreign, 65587, 0);
+    lib().libfptr_set_param_int(&foreign, param::dataType, dt::status);
     const std::vector<std::string> lines = violations();
     ASSERT_EQ(5u, lines.size());
     EXPECT_EQ(0u, lines[0].find("CONTRACT VIOLATION in libfptr_open: a handle the library did "

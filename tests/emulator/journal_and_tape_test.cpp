@@ -118,8 +118,8 @@ TEST_F(JournalAndTapeTest, CancelledReceiptIsPrintedAsCancelledAndNotRegistered)
     ASSERT_EQ(0, d_.lib().libfptr_cancel_receipt(d_.handle()));
     EXPECT_EQ(1u, journal().size()) << "only the shift opening";
     EXPECT_NE(std::string::npos, tape().find(u8"ЧЕК АННУЛИРОВАН\n"));
-    ASSERT_EQ(0, d_.query(12));
-    EXPECT_DOUBLE_EQ(0, d_.getDouble(kSum));
+    ASSERT_EQ(0, d_.query(dt::revenue));
+    EXPECT_DOUBLE_EQ(0, d_.getDouble(param::sum));
 }
 
 TEST_F(JournalAndTapeTest, XAndZReports) {
@@ -153,7 +153,7 @@ TEST_F(JournalAndTapeTest, XAndZReports) {
 
 TEST_F(JournalAndTapeTest, TextIsWrappedAtTheLineLengthAndCutsAreMarked) {
     ASSERT_EQ(0, d_.printText(std::string(50, 'a')));
-    d_.setInt(kCutType, 1);
+    d_.setInt(param::cutType, 1);
     ASSERT_EQ(0, d_.lib().libfptr_cut(d_.handle()));
     const std::string t = tape();
     EXPECT_NE(std::string::npos, t.find(std::string(48, 'a') + "\naa\n"));
@@ -189,15 +189,6 @@ TEST_F(JournalAndTapeTest, NonfiscalDocumentIsPrintedOnly) {
 
 // The fiscal storage's document queries answer from the journal.
 TEST_F(JournalAndTapeTest, FiscalStorageDocumentQueries) {
-    enum : int {
-        kReceiptNumber = 65597,
-        kReceiptSum = 65600,
-        kFiscalSign = 65626,
-        kTicketArrived = 65670,
-        kFnDocumentType = 65697,
-        kTotal = 1020,
-        kOperationType = 1054,
-    };
     ASSERT_EQ(0, d_.cashSale("a", 123.45));
     ASSERT_EQ(0, d_.cashSale("b", 300));
     ASSERT_EQ(0, d_.openReceipt(2));
@@ -207,44 +198,45 @@ TEST_F(JournalAndTapeTest, FiscalStorageDocumentQueries) {
     const std::vector<json> j = journal();
     ASSERT_EQ(4u, j.size());
 
-    ASSERT_EQ(0, d_.fnQuery(5));
-    EXPECT_EQ(4, d_.getInt(kDocumentNumber));
-    EXPECT_EQ(3, d_.getInt(kFnDocumentType));
-    EXPECT_EQ(2, d_.getInt(kOperationType));
+    ASSERT_EQ(0, d_.fnQuery(fndt::lastDocument));
+    EXPECT_EQ(4, d_.getInt(param::documentNumber));
+    EXPECT_EQ(3, d_.getInt(param::fnDocumentType));
+    EXPECT_EQ(2, d_.getInt(tag::operationType));
 
-    d_.setInt(kDocumentNumber, 2);
-    ASSERT_EQ(0, d_.fnQuery(13));
-    EXPECT_EQ(2, d_.getInt(kDocumentNumber));
-    EXPECT_EQ(3, d_.getInt(kFnDocumentType));
-    EXPECT_EQ(1, d_.getInt(kOperationType));
-    EXPECT_EQ(1, d_.getInt(kReceiptNumber));
-    EXPECT_DOUBLE_EQ(123.45, d_.getDouble(kTotal));
-    EXPECT_DOUBLE_EQ(123.45, d_.getDouble(kReceiptSum));
-    EXPECT_EQ(std::to_string(j[1]["fiscalSign"].get<std::int64_t>()), d_.getText(kFiscalSign));
+    d_.setInt(param::documentNumber, 2);
+    ASSERT_EQ(0, d_.fnQuery(fndt::documentByNumber));
+    EXPECT_EQ(2, d_.getInt(param::documentNumber));
+    EXPECT_EQ(3, d_.getInt(param::fnDocumentType));
+    EXPECT_EQ(1, d_.getInt(tag::operationType));
+    EXPECT_EQ(1, d_.getInt(param::receiptNumber));
+    EXPECT_DOUBLE_EQ(123.45, d_.getDouble(tag::total));
+    EXPECT_DOUBLE_EQ(123.45, d_.getDouble(param::receiptSum));
+    EXPECT_EQ(std::to_string(j[1]["fiscalSign"].get<std::int64_t>()),
+              d_.getText(param::fiscalSign));
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    d_.lib().libfptr_get_param_datetime(d_.handle(), 65590, &year, &month, &day, &hour, &minute,
-                                        &second);
+    d_.lib().libfptr_get_param_datetime(d_.handle(), param::dateTime, &year, &month, &day, &hour,
+                                        &minute, &second);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
                   minute, second);
     EXPECT_EQ(j[1]["time"].get<std::string>(), stamp);
 
-    d_.setInt(kDocumentNumber, 1);
-    ASSERT_EQ(0, d_.fnQuery(13));
-    EXPECT_EQ(2, d_.getInt(kFnDocumentType)) << "the shift opening report";
+    d_.setInt(param::documentNumber, 1);
+    ASSERT_EQ(0, d_.fnQuery(fndt::documentByNumber));
+    EXPECT_EQ(2, d_.getInt(param::fnDocumentType)) << "the shift opening report";
 
-    ASSERT_EQ(0, d_.fnQuery(4));
-    EXPECT_EQ(4, d_.getInt(kDocumentNumber));
-    EXPECT_DOUBLE_EQ(300, d_.getDouble(kTotal));
+    ASSERT_EQ(0, d_.fnQuery(fndt::lastReceipt));
+    EXPECT_EQ(4, d_.getInt(param::documentNumber));
+    EXPECT_DOUBLE_EQ(300, d_.getDouble(tag::total));
 
-    d_.setInt(kDocumentNumber, 3);
-    ASSERT_EQ(0, d_.fnQuery(12));
-    EXPECT_EQ(3, d_.getInt(kDocumentNumber));
-    EXPECT_FALSE(d_.getBool(kTicketArrived));
+    d_.setInt(param::documentNumber, 3);
+    ASSERT_EQ(0, d_.fnQuery(fndt::ticketByNumber));
+    EXPECT_EQ(3, d_.getInt(param::documentNumber));
+    EXPECT_FALSE(d_.getBool(param::ticketArrived));
 
-    d_.setInt(kDocumentNumber, 99);
-    EXPECT_NE(0, d_.fnQuery(13)) << "no such document";
-    EXPECT_NE(0, d_.fnQuery(12));
+    d_.setInt(param::documentNumber, 99);
+    EXPECT_NE(0, d_.fnQuery(fndt::documentByNumber)) << "no such document";
+    EXPECT_NE(0, d_.fnQuery(fndt::ticketByNumber));
 }
 
 }  // namespace

@@ -20,11 +20,11 @@ TEST_F(PersistenceTest, OpenReceiptAndShiftSurviveTheInstance) {
         ASSERT_EQ(0, d.position("a", 12.5, 7));
     }
     Device next;
-    EXPECT_EQ(2, next.query(15)) << "a new instance must connect first";
+    EXPECT_EQ(2, next.query(dt::receiptState)) << "a new instance must connect first";
     ASSERT_EQ(0, next.connect());
-    ASSERT_EQ(0, next.query(15));
-    EXPECT_EQ(1, next.getInt(kReceiptType));
-    EXPECT_DOUBLE_EQ(12.5, next.getDouble(65600));
+    ASSERT_EQ(0, next.query(dt::receiptState));
+    EXPECT_EQ(1, next.getInt(param::receiptType));
+    EXPECT_DOUBLE_EQ(12.5, next.getDouble(param::receiptSum));
     ASSERT_EQ(0, next.pay(0, 12.5));
     ASSERT_EQ(0, next.close());
     EXPECT_EQ(2, journal().back()["document"]);
@@ -71,12 +71,12 @@ TEST_F(PersistenceTest, ToolInAnotherProcessSeesAndChangesTheState) {
     EXPECT_EQ("open", shown["shift"]["state"]);
     EXPECT_EQ(1, shown["counters"]["document"]);
     ASSERT_EQ(0, runTool("set paper false", &out)) << out;
-    ASSERT_EQ(0, d.query(0));
-    EXPECT_FALSE(d.getBool(kIsPaperPresent));
+    ASSERT_EQ(0, d.query(dt::status));
+    EXPECT_FALSE(d.getBool(param::isPaperPresent));
     EXPECT_EQ(44, d.printText("x"));
     ASSERT_EQ(0, runTool("clock +25h", &out)) << out;
-    ASSERT_EQ(0, d.query(14));
-    EXPECT_EQ(2, d.getInt(kShiftState));
+    ASSERT_EQ(0, d.query(dt::shiftState));
+    EXPECT_EQ(2, d.getInt(param::shiftState));
 }
 
 TEST_F(PersistenceTest, SalesOfAnotherProcessContinueTheNumbering) {

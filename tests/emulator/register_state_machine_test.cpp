@@ -11,20 +11,20 @@ class RegisterStateMachineTest : public EmulatorTest {};
 TEST_F(RegisterStateMachineTest, RefusesEverythingWhileNotConnected) {
     Device d;
     EXPECT_EQ(0, d.call(d.lib().libfptr_is_opened));
-    EXPECT_EQ(2, d.query(0));
+    EXPECT_EQ(2, d.query(dt::status));
     EXPECT_EQ(u8"Нет связи с ККТ", d.errorText());
     EXPECT_EQ(2, d.openShift());
     EXPECT_EQ(2, d.openReceipt(1));
     EXPECT_EQ(2, d.report(1));
     EXPECT_EQ(2, d.printText("x"));
-    EXPECT_EQ(2, d.fnQuery(9));
+    EXPECT_EQ(2, d.fnQuery(fndt::registration));
     ASSERT_EQ(0, d.connect());
     EXPECT_EQ(1, d.call(d.lib().libfptr_is_opened));
-    EXPECT_EQ(0, d.query(0));
+    EXPECT_EQ(0, d.query(dt::status));
     EXPECT_EQ(u8"Ошибок нет", d.errorText());
     EXPECT_EQ(0, d.call(d.lib().libfptr_close));
     EXPECT_EQ(0, d.call(d.lib().libfptr_is_opened));
-    EXPECT_EQ(2, d.query(0));
+    EXPECT_EQ(2, d.query(dt::status));
 }
 
 TEST_F(RegisterStateMachineTest, ReceiptNeedsAnOpenShiftThatIsNotExpired) {
@@ -39,16 +39,16 @@ TEST_F(RegisterStateMachineTest, ReceiptNeedsAnOpenShiftThatIsNotExpired) {
     EXPECT_EQ(u8"Смена открыта - операция невозможна", d.errorText());
 
     editState([](json& s) { s["clockOffset"] = 24 * 3600 + 60; });
-    ASSERT_EQ(0, d.query(14));
-    EXPECT_EQ(2, d.getInt(kShiftState));
+    ASSERT_EQ(0, d.query(dt::shiftState));
+    EXPECT_EQ(2, d.getInt(param::shiftState));
     EXPECT_EQ(68, d.openReceipt(1));
     EXPECT_EQ(u8"Смена превысила 24 часа", d.errorText());
     EXPECT_EQ(68, d.cashIncome(10));
     EXPECT_EQ(68, d.report(1));
     EXPECT_EQ(68, d.openShift());
     ASSERT_EQ(0, d.report(0));
-    ASSERT_EQ(0, d.query(14));
-    EXPECT_EQ(0, d.getInt(kShiftState));
+    ASSERT_EQ(0, d.query(dt::shiftState));
+    EXPECT_EQ(0, d.getInt(param::shiftState));
     ASSERT_EQ(0, d.openShift());
     EXPECT_EQ(0, d.cashSale(u8"Приём перевода", 10));
 }
@@ -58,14 +58,14 @@ TEST_F(RegisterStateMachineTest, ShiftExpiresOnlyAfterTwentyFourHoursOnTheMovedC
     ASSERT_EQ(0, d.connect());
     ASSERT_EQ(0, d.openShift());
     editState([](json& s) { s["clockOffset"] = 24 * 3600 - 120; });
-    ASSERT_EQ(0, d.query(14));
-    EXPECT_EQ(1, d.getInt(kShiftState));
+    ASSERT_EQ(0, d.query(dt::shiftState));
+    EXPECT_EQ(1, d.getInt(param::shiftState));
     EXPECT_EQ(0, d.cashSale("a", 1));
     editState([](json& s) { s["clockOffset"] = 24 * 3600 + 120; });
-    ASSERT_EQ(0, d.query(14));
-    EXPECT_EQ(2, d.getInt(kShiftState));
-    ASSERT_EQ(0, d.query(0));
-    EXPECT_EQ(2, d.getInt(kShiftState));
+    ASSERT_EQ(0, d.query(dt::shiftState));
+    EXPECT_EQ(2, d.getInt(param::shiftState));
+    ASSERT_EQ(0, d.query(dt::status));
+    EXPECT_EQ(2, d.getInt(param::shiftState));
 }
 
 TEST_F(RegisterStateMachineTest, OneReceiptAtATime) {
@@ -79,19 +79,19 @@ TEST_F(RegisterStateMachineTest, OneReceiptAtATime) {
     EXPECT_EQ(69, d.openShift());
     EXPECT_EQ(69, d.cashIncome(5));
     EXPECT_EQ(69, d.call(d.lib().libfptr_begin_nonfiscal_document));
-    ASSERT_EQ(0, d.query(15));
-    EXPECT_EQ(1, d.getInt(kReceiptType));
+    ASSERT_EQ(0, d.query(dt::receiptState));
+    EXPECT_EQ(1, d.getInt(param::receiptType));
     ASSERT_EQ(0, d.lib().libfptr_cancel_receipt(d.handle()));
 
     ASSERT_EQ(0, d.cashIncome(100));
     ASSERT_EQ(0, d.openReceipt(2));
     EXPECT_EQ(67, d.openReceipt(1));
     EXPECT_EQ(u8"Открыт чек возврата - операция невозможна", d.errorText());
-    ASSERT_EQ(0, d.query(15));
-    EXPECT_EQ(2, d.getInt(kReceiptType));
+    ASSERT_EQ(0, d.query(dt::receiptState));
+    EXPECT_EQ(2, d.getInt(param::receiptType));
     ASSERT_EQ(0, d.lib().libfptr_cancel_receipt(d.handle()));
-    ASSERT_EQ(0, d.query(15));
-    EXPECT_EQ(0, d.getInt(kReceiptType));
+    ASSERT_EQ(0, d.query(dt::receiptState));
+    EXPECT_EQ(0, d.getInt(param::receiptType));
 }
 
 TEST_F(RegisterStateMachineTest, PositionsAndPaymentsNeedAnOpenReceipt) {
@@ -179,8 +179,8 @@ TEST_F(RegisterStateMachineTest, PaperAndCoverStopPrintingButNotQueries) {
     EXPECT_EQ(44, d.report(1));
     EXPECT_EQ(44, d.cashIncome(1));
     EXPECT_EQ(44, d.call(d.lib().libfptr_cut));
-    ASSERT_EQ(0, d.query(0));
-    EXPECT_FALSE(d.getBool(kIsPaperPresent));
+    ASSERT_EQ(0, d.query(dt::status));
+    EXPECT_FALSE(d.getBool(param::isPaperPresent));
     // An electronic receipt prints nothing and needs no paper.
     EXPECT_EQ(0, d.openReceipt(1, true, "a@b.ru"));
     ASSERT_EQ(0, d.position("a", 1, 7));
@@ -194,9 +194,9 @@ TEST_F(RegisterStateMachineTest, PaperAndCoverStopPrintingButNotQueries) {
     EXPECT_EQ(45, d.printText("x"));
     EXPECT_EQ(u8"Открыта крышка принтера", d.errorText());
     EXPECT_EQ(45, d.openReceipt(1));
-    ASSERT_EQ(0, d.query(0));
-    EXPECT_TRUE(d.getBool(kIsCoverOpened));
-    EXPECT_TRUE(d.getBool(kIsPaperPresent));
+    ASSERT_EQ(0, d.query(dt::status));
+    EXPECT_TRUE(d.getBool(param::isCoverOpened));
+    EXPECT_TRUE(d.getBool(param::isPaperPresent));
 }
 
 TEST_F(RegisterStateMachineTest, WithdrawalAboveTheCashHeldIsRefusedWithMinusOne) {
@@ -230,12 +230,12 @@ TEST_F(RegisterStateMachineTest, NonfiscalDocumentsBlockFiscalOnes) {
 TEST_F(RegisterStateMachineTest, ParametersBelongToTheNextOperationOnly) {
     Device d;
     ASSERT_EQ(0, d.connect());
-    d.setInt(kDataType, 14);
+    d.setInt(param::dataType, dt::shiftState);
     ASSERT_EQ(0, d.lib().libfptr_query_data(d.handle()));
     EXPECT_EQ(405, d.call(d.lib().libfptr_query_data)) << "the data type was used up";
     ASSERT_EQ(0, d.openShift());
-    d.setInt(kReceiptType, 1);
-    ASSERT_EQ(0, d.query(14));
+    d.setInt(param::receiptType, 1);
+    ASSERT_EQ(0, d.query(dt::shiftState));
     EXPECT_EQ(405, d.call(d.lib().libfptr_open_receipt)) << "the type went to the query";
 }
 
@@ -269,24 +269,24 @@ TEST_F(RegisterStateMachineTest, ZReportClosesTheShiftAndZeroesItsTotals) {
     ASSERT_EQ(0, d.position("a", 20, 7));
     ASSERT_EQ(0, d.pay(0, 20));
     ASSERT_EQ(0, d.close());
-    ASSERT_EQ(0, d.query(12));
-    EXPECT_DOUBLE_EQ(100.5, d.getDouble(kSum));
-    ASSERT_EQ(0, d.query(8));
-    EXPECT_DOUBLE_EQ(7.25, d.getDouble(kSum));
-    ASSERT_EQ(0, d.query(10));
-    EXPECT_DOUBLE_EQ(3, d.getDouble(kSum));
-    ASSERT_EQ(0, d.query(3));
-    EXPECT_DOUBLE_EQ(104.75, d.getDouble(kSum));
+    ASSERT_EQ(0, d.query(dt::revenue));
+    EXPECT_DOUBLE_EQ(100.5, d.getDouble(param::sum));
+    ASSERT_EQ(0, d.query(dt::cashInSum));
+    EXPECT_DOUBLE_EQ(7.25, d.getDouble(param::sum));
+    ASSERT_EQ(0, d.query(dt::cashOutSum));
+    EXPECT_DOUBLE_EQ(3, d.getDouble(param::sum));
+    ASSERT_EQ(0, d.query(dt::cashSum));
+    EXPECT_DOUBLE_EQ(104.75, d.getDouble(param::sum));
 
     ASSERT_EQ(0, d.report(0));
-    ASSERT_EQ(0, d.query(14));
-    EXPECT_EQ(0, d.getInt(kShiftState));
+    ASSERT_EQ(0, d.query(dt::shiftState));
+    EXPECT_EQ(0, d.getInt(param::shiftState));
     for (int kind : {12, 8, 10}) {
         ASSERT_EQ(0, d.query(kind));
-        EXPECT_DOUBLE_EQ(0, d.getDouble(kSum)) << kind;
+        EXPECT_DOUBLE_EQ(0, d.getDouble(param::sum)) << kind;
     }
-    ASSERT_EQ(0, d.query(3));
-    EXPECT_DOUBLE_EQ(104.75, d.getDouble(kSum)) << "the drawer keeps its cash";
+    ASSERT_EQ(0, d.query(dt::cashSum));
+    EXPECT_DOUBLE_EQ(104.75, d.getDouble(param::sum)) << "the drawer keeps its cash";
 }
 
 TEST_F(RegisterStateMachineTest, DocumentNumbersGrowByOnePerFiscalDocument) {
@@ -294,8 +294,8 @@ TEST_F(RegisterStateMachineTest, DocumentNumbersGrowByOnePerFiscalDocument) {
     ASSERT_EQ(0, d.connect());
     std::vector<int> numbers;
     auto last = [&]() {
-        EXPECT_EQ(0, d.fnQuery(5));
-        return d.getInt(kDocumentNumber);
+        EXPECT_EQ(0, d.fnQuery(fndt::lastDocument));
+        return d.getInt(param::documentNumber);
     };
     EXPECT_EQ(0, last());
     ASSERT_EQ(0, d.openShift());
@@ -312,9 +312,9 @@ TEST_F(RegisterStateMachineTest, DocumentNumbersGrowByOnePerFiscalDocument) {
     ASSERT_EQ(0, d.report(0));
     numbers.push_back(last());
     EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), numbers);
-    ASSERT_EQ(0, d.query(0));
-    EXPECT_EQ(5, d.getInt(kDocumentNumber));
-    EXPECT_EQ(1, d.getInt(kShiftNumber));
+    ASSERT_EQ(0, d.query(dt::status));
+    EXPECT_EQ(5, d.getInt(param::documentNumber));
+    EXPECT_EQ(1, d.getInt(param::shiftNumber));
     std::vector<int> journalled;
     for (const json& e : journal()) journalled.push_back(e["document"]);
     EXPECT_EQ(numbers, journalled);
@@ -327,19 +327,19 @@ TEST_F(RegisterStateMachineTest, StatusAndRegistrationQueriesAnswer) {
     });
     Device d;
     ASSERT_EQ(0, d.connect());
-    ASSERT_EQ(0, d.query(0));
-    EXPECT_EQ("5.8.100", d.getText(kFirmwareVersion));
-    EXPECT_EQ(u8"Эмулятор ККТ", d.getText(65603));
-    EXPECT_EQ("00106900000001", d.getText(65559));
-    EXPECT_TRUE(d.getBool(65591));
-    EXPECT_EQ(48, d.getInt(65601));
+    ASSERT_EQ(0, d.query(dt::status));
+    EXPECT_EQ("5.8.100", d.getText(param::firmwareVersion));
+    EXPECT_EQ(u8"Эмулятор ККТ", d.getText(param::modelName));
+    EXPECT_EQ("00106900000001", d.getText(param::serialNumber));
+    EXPECT_TRUE(d.getBool(param::isFiscalDevice));
+    EXPECT_EQ(48, d.getInt(param::lineLength));
     int y = 0, mo = 0, day = 0, h = -1, mi = -1, s = -1;
-    d.lib().libfptr_get_param_datetime(d.handle(), 65590, &y, &mo, &day, &h, &mi, &s);
+    d.lib().libfptr_get_param_datetime(d.handle(), param::dateTime, &y, &mo, &day, &h, &mi, &s);
     EXPECT_GE(y, 2024);
     EXPECT_TRUE(mo >= 1 && mo <= 12 && day >= 1 && h >= 0 && mi >= 0 && s >= 0);
-    ASSERT_EQ(0, d.query(33));
-    EXPECT_EQ(48, d.getInt(kTemperature));
-    ASSERT_EQ(0, d.fnQuery(9));
+    ASSERT_EQ(0, d.query(dt::printHeadTemperature));
+    EXPECT_EQ(48, d.getInt(param::printHeadTemperature));
+    ASSERT_EQ(0, d.fnQuery(fndt::registration));
     EXPECT_EQ(105, d.getInt(1209));
     EXPECT_EQ(4, d.getInt(1057));
     EXPECT_EQ("7701234567", d.getText(1018));
@@ -355,11 +355,11 @@ TEST_F(RegisterStateMachineTest, LongTextsAreReadWithTheSizeTheLibraryReports) {
     editState([&](json& s) { s["status"]["modelName"] = longName; });
     Device d;
     ASSERT_EQ(0, d.connect());
-    ASSERT_EQ(0, d.query(0));
+    ASSERT_EQ(0, d.query(dt::status));
     wchar_t small[10];
-    EXPECT_EQ(3001, d.lib().libfptr_get_param_str(d.handle(), 65603, small, 10));
+    EXPECT_EQ(3001, d.lib().libfptr_get_param_str(d.handle(), param::modelName, small, 10));
     EXPECT_EQ(std::wstring(9, L'x'), std::wstring(small));
-    EXPECT_EQ(longName, d.getText(65603));
+    EXPECT_EQ(longName, d.getText(param::modelName));
 }
 
 }  // namespace

@@ -23,23 +23,23 @@ TEST_F(TlvTest, TextTagsAreCodePage866LittleEndian) {
     const std::string expected =
         bytes({0x93, 0x04, 0x0c, 0x00}) + "+79001234567" +
         bytes({0xc9, 0x04, 0x08, 0x00, 0x8e, 0xaf, 0xa5, 0xe0, 0xa0, 0xe2, 0xae, 0xe0});
-    EXPECT_EQ(expected, d.getBytes(kTagValue));
+    EXPECT_EQ(expected, d.getBytes(param::tagValue));
 }
 
 TEST_F(TlvTest, OnlyTheTagsSetSinceTheLastFormAreTaken) {
     Device d;
     d.setText(1005, u8"г. Москва");
-    d.setInt(kDataType, 0);  // a library parameter, not a tag
+    d.setInt(param::dataType, dt::status);  // a library parameter, not a tag
     ASSERT_EQ(0, d.lib().libfptr_util_form_tlv(d.handle()));
     EXPECT_EQ(bytes({0xed, 0x03, 0x09, 0x00, 0xa3, '.', ' ', 0x8c, 0xae, 0xe1, 0xaa, 0xa2, 0xa0}),
-              d.getBytes(kTagValue));
+              d.getBytes(param::tagValue));
     ASSERT_EQ(0, d.lib().libfptr_util_form_tlv(d.handle()));
-    EXPECT_EQ("", d.getBytes(kTagValue)) << "an empty record is still formed";
+    EXPECT_EQ("", d.getBytes(param::tagValue)) << "an empty record is still formed";
     d.setInt(1057, 4);
     d.setText(1016, "7701234567");
     ASSERT_EQ(0, d.lib().libfptr_util_form_tlv(d.handle()));
     EXPECT_EQ(bytes({0x21, 0x04, 0x01, 0x00, 0x04, 0xf8, 0x03, 0x0a, 0x00}) + "7701234567",
-              d.getBytes(kTagValue));
+              d.getBytes(param::tagValue));
 }
 
 TEST_F(TlvTest, RecordsDecodeBackIntoTheirTags) {
@@ -61,11 +61,11 @@ TEST_F(TlvTest, AgentAndSupplierRecordsAreJournalledDecoded) {
     d.setText(1026, u8"ООО Перевод");
     d.setText(1016, "7712345678");
     ASSERT_EQ(0, d.lib().libfptr_util_form_tlv(d.handle()));
-    const std::string agent = d.getBytes(kTagValue);
+    const std::string agent = d.getBytes(param::tagValue);
     d.setText(1171, "+74950000000");
     d.setText(1225, u8"ПАО Поставщик");
     ASSERT_EQ(0, d.lib().libfptr_util_form_tlv(d.handle()));
-    const std::string supplier = d.getBytes(kTagValue);
+    const std::string supplier = d.getBytes(param::tagValue);
     d.setInt(1222, 2);
     d.setBytes(1223, agent);
     d.setText(1226, "7799999999");

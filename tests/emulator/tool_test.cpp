@@ -24,7 +24,7 @@ TEST_F(ToolTest, InitRegistersANewRegister) {
     EXPECT_EQ("4.2.17", s["status"]["firmwareVersion"]);
     Device d;
     ASSERT_EQ(0, d.connect());
-    ASSERT_EQ(0, d.fnQuery(9));
+    ASSERT_EQ(0, d.fnQuery(fndt::registration));
     EXPECT_EQ(120, d.getInt(1209));
     EXPECT_NE(0, runTool("init --ffd 2.0", &out));
     EXPECT_NE(std::string::npos, out.find("unknown FFD version 2.0"));

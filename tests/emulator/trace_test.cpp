@@ -18,16 +18,16 @@ TEST_F(TraceTest, EveryCallIsOneLineWithArgumentsAndResult) {
     {
         Device d;
         ASSERT_EQ(0, d.connect());
-        d.setInt(kDataType, 14);
+        d.setInt(param::dataType, dt::shiftState);
         ASSERT_EQ(0, d.lib().libfptr_query_data(d.handle()));
-        EXPECT_EQ(0, d.getInt(kShiftState));
+        EXPECT_EQ(0, d.getInt(param::shiftState));
         d.setText(1021, u8"Сидоров");
-        d.setDouble(kPrice, 10.5);
-        d.setBool(kElectronically, true);
+        d.setDouble(param::price, 10.5);
+        d.setBool(param::receiptElectronically, true);
         d.setBytes(1223, std::string("\x01\x02", 2));
         EXPECT_EQ(-1, d.lib().libfptr_open_receipt(d.handle()));
         d.lib().libfptr_set_single_setting(d.handle(), L"Port", L"0");
-        d.getText(kFirmwareVersion);
+        d.getText(param::firmwareVersion);
     }
     std::vector<std::string> lines = traceLines();
     ASSERT_GE(lines.size(), 12u);
@@ -35,17 +35,20 @@ TEST_F(TraceTest, EveryCallIsOneLineWithArgumentsAndResult) {
     const std::string h = lines[0].substr(16, lines[0].find(')') - 16);
     EXPECT_EQ("libfptr_create(&" + h + ") = 0", lines[0]);
     EXPECT_EQ("libfptr_open(" + h + ") = 0", lines[1]);
-    EXPECT_EQ("libfptr_set_param_int(" + h + ", 65587, 14)", lines[2]);
+    EXPECT_EQ("libfptr_set_param_int(" + h + ", " + id(param::dataType) + ", 14)", lines[2]);
     EXPECT_EQ("libfptr_query_data(" + h + ") = 0", lines[3]);
-    EXPECT_EQ("libfptr_get_param_int(" + h + ", 65592) = 0", lines[4]);
+    EXPECT_EQ("libfptr_get_param_int(" + h + ", " + id(param::shiftState) + ") = 0", lines[4]);
     EXPECT_EQ("libfptr_set_param_str(" + h + u8", 1021, \"Сидоров\")", lines[5]);
-    EXPECT_EQ("libfptr_set_param_double(" + h + ", 65632, 10.5)", lines[6]);
-    EXPECT_EQ("libfptr_set_param_bool(" + h + ", 65572, true)", lines[7]);
+    EXPECT_EQ("libfptr_set_param_double(" + h + ", " + id(param::price) + ", 10.5)", lines[6]);
+    EXPECT_EQ("libfptr_set_param_bool(" + h + ", " + id(param::receiptElectronically) + ", true)",
+              lines[7]);
     EXPECT_EQ("libfptr_set_param_bytearray(" + h + ", 1223, [01 02])", lines[8]);
     EXPECT_EQ("libfptr_open_receipt(" + h + u8") = -1, error 405 \"Неверное значение параметра\"",
               lines[9]);
     EXPECT_EQ("libfptr_set_single_setting(" + h + ", \"Port\", \"0\")", lines[10]);
-    EXPECT_EQ("libfptr_get_param_str(" + h + ", 65604, 8) = 1 \"\" (not set)", lines[11]);
+    EXPECT_EQ("libfptr_get_param_str(" + h + ", " + id(param::firmwareVersion) +
+                  ", 8) = 1 \"\" (not set)",
+              lines[11]);
     EXPECT_EQ("libfptr_destroy(&" + h + ")", lines.back());
 }
 

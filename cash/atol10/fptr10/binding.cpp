@@ -3,6 +3,7 @@
 #include "cash/atol10/config.h"
 #include "cash/atol10/device_information.h"
 #include "cash/atol10/fptr10/fptr10_api.h"
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
 #include "common/platform/platform.h"
@@ -13,9 +14,6 @@ namespace atol10 {
 namespace fptr10 {
 
 namespace {
-
-const int kTagValueParam = 65624;
-const int kDateTimeParam = 65590;
 
 thread_local LibraryFailure lastFailure_;
 
@@ -235,15 +233,16 @@ int libfptr_get_param_str(Handle handle, Module module, int paramId, wchar_t* bu
 int libfptr_get_param_bytearray(Handle handle, Module module, unsigned char* buffer, int size) {
     return callWithResult<libfptr_get_param_bytearray_fn>(
         module, "libfptr_get_param_bytearray", -1, "   libfptr_get_param_bytearray result = ",
-        "   libfptr_get_param_bytearray GetLastError  = ", handle, kTagValueParam, buffer, size);
+        "   libfptr_get_param_bytearray GetLastError  = ", handle, libfptr::param::tagValue, buffer,
+        size);
 }
 
 void libfptr_get_param_datetime(Handle handle, Module module, int* year, int* month, int* day,
                                 int* hour, int* minute, int* second) {
     callWithoutResult<libfptr_get_param_datetime_fn>(
         module, "libfptr_get_param_datetime",
-        "   libfptr_get_param_datetime GetLastError  = ", handle, kDateTimeParam, year, month, day,
-        hour, minute, second);
+        "   libfptr_get_param_datetime GetLastError  = ", handle, libfptr::param::dateTime, year,
+        month, day, hour, minute, second);
 }
 
 int libfptr_query_data(Handle handle, Module module) {

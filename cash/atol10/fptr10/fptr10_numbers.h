@@ -214,6 +214,7 @@ enum : int {
     ofdName = 1046,
     organizationName = 1048,
     operationType = 1054,
+    appliedTaxationType = 1055,
     encryption = 1056,
     agentSign = 1057,
     fnsUrl = 1060,
