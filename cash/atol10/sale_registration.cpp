@@ -124,20 +124,22 @@ int Cash::RegisterSale(const std::string& text, unsigned price, int /*quantity*/
                                "Tag 1222 (Признак агента был взят из 'Регистрационных данных') ");
     if (sign > 0) {
         writeLog("Tag 1223 ->");
-        const std::vector<unsigned char> agentData =
-            formTlv(handle_, module_,
-                    {{operatorAddress_, "OperatorAddress (1005) = ", 1005},
-                     {operatorInn_, "OperatorInn(1016)  = ", 1016},
-                     {operatorName_, "OperatorName (1026) = ", 1026},
-                     {operatorPhone_, "OperatorPhone (1075) = ", 1075},
-                     {agentPhone_, "AgentPhone (1073) = ", 1073},
-                     {operatorOperation_, "OperatorOper (1044) = ", 1044}});
+        const std::vector<unsigned char> agentData = formTlv(
+            handle_, module_,
+            {{operatorAddress_, "OperatorAddress (1005) = ", libfptr::tag::transferOperatorAddress},
+             {operatorInn_, "OperatorInn(1016)  = ", libfptr::tag::transferOperatorVatin},
+             {operatorName_, "OperatorName (1026) = ", libfptr::tag::transferOperatorName},
+             {operatorPhone_, "OperatorPhone (1075) = ", libfptr::tag::transferOperatorPhone},
+             {agentPhone_, "AgentPhone (1073) = ", libfptr::tag::paymentAgentPhone},
+             {operatorOperation_, "OperatorOper (1044) = ", libfptr::tag::paymentAgentOperation}});
         writeLog("<- Tag 1223");
         writeLog("Tag 1224 ->");
         const std::vector<unsigned char> supplierData =
             formTlv(handle_, module_,
-                    {{supplierPhone_, "PU_Phone [телефон поставщика] (1171) = ", 1171},
-                     {supplierName_, "PU_Name [наименование поставщика] (1225) = ", 1225}});
+                    {{supplierPhone_,
+                      "PU_Phone [телефон поставщика] (1171) = ", libfptr::tag::supplierPhone},
+                     {supplierName_,
+                      "PU_Name [наименование поставщика] (1225) = ", libfptr::tag::supplierName}});
         writeLog("<- Tag 1224");
         fptr10::libfptr_set_param_int(handle_, module_, libfptr::tag::positionAgentSign, sign);
         writeLog("Tag 1222 = " + logText(sign));
