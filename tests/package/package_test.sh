@@ -43,7 +43,7 @@ fi
 for ini in vorna.cash.sender.ini vorna.cash.atol10.ini; do
   cmp -s "$root/$ini" "$source/examples/$ini" || fail "$ini differs from examples/$ini"
 done
-# The host's developer gets the header, the guide and the sample as they are
+# The host's developer gets the header, the guide and the samples as they are
 # in the sources; the note for the bank's IT is Russian.
 cmp -s "$root/include/vorna/cash_sender.h" "$source/include/vorna/cash_sender.h" ||
   fail "the header differs from include/vorna/cash_sender.h"
