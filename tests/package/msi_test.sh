@@ -4,7 +4,8 @@
 # check and a payment against the emulated register from the installed
 # folder, the bank's edits to the settings, a newer build installed over it
 # (the edits kept, the older package then refused), the uninstall and what it
-# leaves; then a default install into a folder the administrator chose.
+# leaves; then a default install into a folder the administrator chose, and
+# its upgrade, which stays there.
 # Usage: msi_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -euo pipefail
 
@@ -189,7 +190,12 @@ msiexec /i "$(windows_path "$msi")" 'INSTALLFOLDER=C:\Kassa\vorna.cash' ||
 output=$(result_of vorna-cash.exe check)
 echo "check without a register library: $output"
 [ "$output" = "result: 1 ККТ не подключена (exit 1)" ] || fail "the check without fptr10.dll printed '$output'"
-msiexec /x "$(windows_path "$msi")" || fail "the uninstall from C:\\Kassa\\vorna.cash exits non-zero"
+echo "--- the newer build over it, without naming the folder again"
+msiexec /i "$(windows_path "$newer_msi")" || fail "the upgrade in C:\\Kassa\\vorna.cash exits non-zero"
+[ "$(installed_versions)" = "$newer" ] || fail "after the upgrade installed programs list '$(installed_versions)'"
+[ -f "$folder/vorna.cash.sender.dll" ] || fail "the upgrade left C:\\Kassa\\vorna.cash"
+[ ! -e "$program_files/vorna.cash/vorna.cash.sender.dll" ] || fail "the upgrade went to Program Files"
+msiexec /x "$(windows_path "$newer_msi")" || fail "the uninstall from C:\\Kassa\\vorna.cash exits non-zero"
 [ "$(files_of "$folder" | grep -cv '\.ini$')" -eq 0 ] || fail "the uninstall left program files in C:\\Kassa"
 
 echo "msi test took $(took "$started")"
