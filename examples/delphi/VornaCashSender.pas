@@ -76,15 +76,15 @@ implementation
 function FromCp1251(Text: PAnsiChar): string;
 var
   Bytes: RawByteString;
-  Length: Integer;
+  Count: Integer;
 begin
   Result := '';
   if Text = nil then
     Exit;
-  Length := 0;
-  while Text[Length] <> #0 do
-    Inc(Length);
-  SetString(Bytes, Text, Length);
+  Count := 0;
+  while Text[Count] <> #0 do
+    Inc(Count);
+  SetString(Bytes, Text, Count);
   { The bytes are Windows-1251 whatever the system's code page is. }
   SetCodePage(Bytes, 1251, False);
   Result := string(Bytes);
