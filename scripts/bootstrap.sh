@@ -8,6 +8,9 @@ packages=(
   libboost-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
   zip unzip locales libsqlite3-dev tcl
+  # The MSI package (wixl, msibuild), the C# sample (Mono, with code page
+  # 1251) and the Pascal sample (Free Pascal).
+  wixl msitools mono-mcs mono-runtime libmono-i18n-other4.0-cil fp-compiler
 )
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -29,15 +29,8 @@ root=$scratch/unpacked/$(basename "$zip" .zip)
 [ -d "$root" ] || { echo "FAILED: no top folder $(basename "$root") in the ZIP"; exit 1; }
 
 echo "--- contents"
-expected=(
-  INSTALL.txt libgcc_s_dw2-1.dll libstdc++-6.dll libwinpthread-1.dll vorna-cash.exe
-  vorna.cash.atol10.dll vorna.cash.atol10.ini vorna.cash.sender.dll vorna.cash.sender.ini
-  include/vorna/cash_sender.h docs/host-guide.ru.md examples/sample_host.c
-  emulator/README.md emulator/fptr10-emulator.exe emulator/fptr10.dll
-  emulator/libgcc_s_dw2-1.dll emulator/libstdc++-6.dll emulator/libwinpthread-1.dll
-)
 actual=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
+wanted=$(grep -v '^#' "$source/tests/package/package_files.txt" | LC_ALL=C sort)
 if [ "$actual" != "$wanted" ]; then
   fail "the package holds other files than expected"
   diff <(echo "$wanted") <(echo "$actual") || true
@@ -50,13 +43,17 @@ fi
 for ini in vorna.cash.sender.ini vorna.cash.atol10.ini; do
   cmp -s "$root/$ini" "$source/examples/$ini" || fail "$ini differs from examples/$ini"
 done
-# The host's developer gets the header, the guide and the sample as they are
+# The host's developer gets the header, the guide and the samples as they are
 # in the sources; the note for the bank's IT is Russian.
 cmp -s "$root/include/vorna/cash_sender.h" "$source/include/vorna/cash_sender.h" ||
   fail "the header differs from include/vorna/cash_sender.h"
 cmp -s "$root/docs/host-guide.ru.md" "$source/docs/host-guide.ru.md" || fail "the guide differs"
 cmp -s "$root/examples/sample_host.c" "$source/examples/c-host/sample_host.c" ||
   fail "the sample host differs"
+for example in csharp/VornaCashSender.cs csharp/SampleHost.cs delphi/VornaCashSender.pas \
+  delphi/SampleHost.dpr; do
+  cmp -s "$root/examples/$example" "$source/examples/$example" || fail "examples/$example differs"
+done
 grep -q 'Коды результатов и что делать' "$root/INSTALL.txt" || fail "INSTALL.txt is not the Russian note"
 for dll in vorna.cash.sender.dll vorna.cash.atol10.dll emulator/fptr10.dll; do
   file -b "$root/$dll" | grep -q '^PE32 .*Intel 80386' || fail "$dll is no 32-bit DLL"
