@@ -105,6 +105,8 @@ void DriverTest::TearDown() {
     EXPECT_TRUE(pendingAnswers().empty()) << "message boxes expected but not shown";
     platform::setSystemCalls(platform::SystemCalls());
     platform::setEnvironmentVariable("FPTR10_EMULATOR_DIR", "");
+    // A failed test leaves its files to look at.
+    if (!HasFailure()) removeDirectory(dir_);
 }
 
 nlohmann::json DriverTest::readState() {
