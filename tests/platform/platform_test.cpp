@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 #include "tests/sanitizer_build.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace p = vorna::platform;
@@ -243,11 +247,52 @@ TEST(SystemCalls, TestsReplaceBoxClockAndUser) {
     EXPECT_FALSE(user.empty());
 }
 
-TEST(Locks, LockIsRecursive) {
+namespace {
+
+// One thread's taking of a lock, each step signalled to the test, which waits
+// for a bounded time only: a lock that blocks fails the test instead of hanging it.
+struct LockTaking {
     p::Lock lock;
-    p::LockGuard outer(lock);
-    p::LockGuard inner(lock);
-    SUCCEED();
+    std::promise<void> heldTwiceReleasedOnce;
+    std::promise<void> releaseLast;
+    std::promise<void> takenByOther;
+};
+
+bool within(std::future<void>& step, std::chrono::milliseconds time) {
+    return step.wait_for(time) == std::future_status::ready;
+}
+
+}  // namespace
+
+TEST(Locks, LockIsRecursive) {
+    // Never destroyed: after a failure a thread may still wait on the lock.
+    LockTaking* taking = new LockTaking;
+    std::future<void> held = taking->heldTwiceReleasedOnce.get_future();
+    std::shared_future<void> release = taking->releaseLast.get_future().share();
+    std::future<void> taken = taking->takenByOther.get_future();
+    const auto patience = std::chrono::seconds(10);
+
+    std::thread([taking, release] {
+        taking->lock.enter();
+        taking->lock.enter();
+        taking->lock.leave();
+        taking->heldTwiceReleasedOnce.set_value();
+        release.wait();
+        taking->lock.leave();
+    }).detach();
+    ASSERT_TRUE(within(held, patience)) << "taking the lock again on the same thread blocked";
+
+    std::thread([taking] {
+        taking->lock.enter();
+        taking->takenByOther.set_value();
+        taking->lock.leave();
+    }).detach();
+    EXPECT_FALSE(within(taken, std::chrono::milliseconds(200)))
+        << "taken twice and released once, the lock let another thread in";
+    taking->releaseLast.set_value();
+    ASSERT_TRUE(within(taken, patience))
+        << "released twice, the lock still kept another thread out";
+    delete taking;
 }
 
 // ---- faults inside a guarded call ----------------------------------------
