@@ -262,36 +262,53 @@ bool within(std::future<void>& step, std::chrono::milliseconds time) {
     return step.wait_for(time) == std::future_status::ready;
 }
 
+// A thread that the test joins when it went well; after a failure it may wait
+// on the lock for ever, so it is left behind instead.
+class Taker {
+public:
+    template <typename Body>
+    explicit Taker(Body body) : thread_(body) {}
+    ~Taker() {
+        if (thread_.joinable()) thread_.detach();
+    }
+    void join() { thread_.join(); }
+
+private:
+    std::thread thread_;
+};
+
 }  // namespace
 
 TEST(Locks, LockIsRecursive) {
-    // Never destroyed: after a failure a thread may still wait on the lock.
+    // Destroyed only when both threads are done with it.
     LockTaking* taking = new LockTaking;
     std::future<void> held = taking->heldTwiceReleasedOnce.get_future();
     std::shared_future<void> release = taking->releaseLast.get_future().share();
     std::future<void> taken = taking->takenByOther.get_future();
     const auto patience = std::chrono::seconds(10);
 
-    std::thread([taking, release] {
+    Taker holder([taking, release] {
         taking->lock.enter();
         taking->lock.enter();
         taking->lock.leave();
         taking->heldTwiceReleasedOnce.set_value();
         release.wait();
         taking->lock.leave();
-    }).detach();
+    });
     ASSERT_TRUE(within(held, patience)) << "taking the lock again on the same thread blocked";
 
-    std::thread([taking] {
+    Taker other([taking] {
         taking->lock.enter();
         taking->takenByOther.set_value();
         taking->lock.leave();
-    }).detach();
+    });
     EXPECT_FALSE(within(taken, std::chrono::milliseconds(200)))
         << "taken twice and released once, the lock let another thread in";
     taking->releaseLast.set_value();
     ASSERT_TRUE(within(taken, patience))
         << "released twice, the lock still kept another thread out";
+    holder.join();
+    other.join();
     delete taking;
 }
 
