@@ -50,7 +50,7 @@ bash scripts/run-fuzzers.sh build/fuzz "$FUZZ_SECONDS"
 checkout_after=$(checkout_state)
 if [ "$checkout_after" != "$checkout_before" ]; then
   echo "=== FAILED: the suites left these files in the checkout (tests write under build/ or the temp folder):"
-  diff <(printf '%s\n' "$checkout_before") <(printf '%s\n' "$checkout_after") | sed -n 's/^> /  /p'
+  diff <(printf '%s\n' "$checkout_before") <(printf '%s\n' "$checkout_after") | sed -n 's/^> /  /p' || true
   exit 1
 fi
 
