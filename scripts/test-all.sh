@@ -1,9 +1,24 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, then configures, builds and
 # tests every preset (native, native-asan, win32 under Wine), checks the
-# formatting and runs each fuzzer for a minute. Fails when anything fails.
+# formatting and runs each fuzzer for a minute. Fails when anything fails,
+# and when the suites leave a new or changed file in the checkout.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# The checkout outside build/ and work/ as git sees it, ignored files
+# included, with a hash of each file listed: a file that was already changed
+# and is changed again shows too.
+checkout_state() {
+  git status --porcelain --ignored --untracked-files=all -- . ':(exclude)build' ':(exclude)work' |
+    while IFS= read -r line; do
+      file=${line:3}
+      hash=-
+      [ -f "$file" ] && hash=$(git hash-object --no-filters -- "$file")
+      printf '%s %s\n' "$line" "$hash"
+    done
+}
+checkout_before=$(checkout_state)
 
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 JOBS=${JOBS:-$(nproc)}
@@ -31,5 +46,12 @@ echo "=== fuzz: configure and build"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$JOBS"
 bash scripts/run-fuzzers.sh build/fuzz "$FUZZ_SECONDS"
+
+checkout_after=$(checkout_state)
+if [ "$checkout_after" != "$checkout_before" ]; then
+  echo "=== FAILED: the suites left these files in the checkout (tests write under build/ or the temp folder):"
+  diff <(printf '%s\n' "$checkout_before") <(printf '%s\n' "$checkout_after") | sed -n 's/^> /  /p' || true
+  exit 1
+fi
 
 echo "=== all suites passed"

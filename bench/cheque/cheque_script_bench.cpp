@@ -8,50 +8,13 @@
 
 #include "cash/sender/script/parser_trace.h"
 #include "cash/shared/checks.h"
+#include "tests/support/accepting_cash.h"
+#include "tests/support/cheque_scripts.h"
 
 namespace {
 
-class IdleCash : public vorna::cash::ICash {
-public:
-    int CheckState() override { return 0; }
-    int NewCheck(int) override { return 0; }
-    int CashOutcome(const std::string&) override { return 0; }
-    int CashOutcome(int) override { return 0; }
-    int CashIncome(const std::string&) override { return 0; }
-    int CashIncome(int) override { return 0; }
-    int RegisterSale(const std::string&, unsigned, int, int, int) override { return 0; }
-    int PrintSlip(const std::string&, unsigned, int, int) override { return 0; }
-    int Return(const std::string&, unsigned, int) override { return 0; }
-    int CancelCheck() override { return 0; }
-    int CloseCheck(unsigned, int) override { return 0; }
-    int Print(const std::string&) override { return 0; }
-    int Ready() override { return 0; }
-    int IsSessionOpen() override { return 1; }
-    int XReport() override { return 0; }
-    int ZReport() override { return 0; }
-    int CheckKKT() override { return 0; }
-    int GetMaxCashStringLength() override { return 40; }
-    void Finish() override {}
-    void EndOperation() override {}
-    void SetCheckAttributes(bool, bool, int, const std::string&, const std::string&,
-                            const std::string&, const std::string&, const std::string&,
-                            const std::string&, const std::string&, const std::string&,
-                            const std::string&, const std::string&) override {}
-    void SetTaxType(int) override {}
-    void SetPaymentType(int) override {}
-    void SetPrecheque(bool) override {}
-    void SetLongValue(std::int64_t) override {}
-    void SetCashierInn(const std::string&) override {}
-    int GetInfoKKT(char**) override { return 0; }
-    int SetParameters(const std::map<std::string, std::string>&) override { return 0; }
-};
-
-const std::string kControlLine = "\x01SEPARATE=NO\x01LOGENABLE=YES\x01PRINTDOCLIST=\x07&2\r\n";
-
-// The script the sender writes for a printed payment.
-std::string paymentScript() {
-    return kControlLine + "~hdr: Номер перевода: 4711\r\n~srv 1 123.45\r\n~pay 1 123.45";
-}
+using vorna::testing_support::controlLine;
+using vorna::testing_support::paymentScript;
 
 // One cheque with the given number of itemised positions.
 std::string positionsScript(int count) {
@@ -61,12 +24,12 @@ std::string positionsScript(int count) {
         positions += "Position " + std::to_string(i) + "^" + std::to_string(1 + i % 50) + ".25^" +
                      std::to_string(1 + i % 6);
     }
-    return kControlLine + "~hdr: Номер перевода: 4711\r\n~pos: " + positions +
+    return controlLine(true) + "~hdr: Номер перевода: 4711\r\n~pos: " + positions +
            "\r\n~srv 1 1.00\r\n~pay 1 100000.00";
 }
 
 void run(benchmark::State& state, const std::string& script) {
-    IdleCash cash;
+    vorna::testing_support::AcceptingCash cash;
     const std::map<std::string, std::string> parameters{{"BANK_COMISS", "1500"},
                                                         {"IS_PRECHEQUE", "0"},
                                                         {"IS_CASHLESSCHEQUE", "0"},
@@ -87,7 +50,9 @@ void run(benchmark::State& state, const std::string& script) {
                             static_cast<std::int64_t>(script.size()));
 }
 
-void BM_StandardPaymentScript(benchmark::State& state) { run(state, paymentScript()); }
+void BM_StandardPaymentScript(benchmark::State& state) {
+    run(state, paymentScript("4711", "123.45"));
+}
 BENCHMARK(BM_StandardPaymentScript);
 
 void BM_ThousandPositions(benchmark::State& state) { run(state, positionsScript(1000)); }

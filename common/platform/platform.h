@@ -1,12 +1,13 @@
 // The only interface through which the libraries, the emulator and the tools
-// touch the operating system. platform_win32.cpp and platform_posix.cpp
-// implement it; the build compiles exactly one of them. Each function states
+// touch the operating system. The *_win32.cpp and *_posix.cpp files beside it
+// implement it; the build compiles the one set of them. Each function states
 // its contract in one line. Failing calls leave their code in lastError().
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vorna {
 namespace platform {
@@ -31,6 +32,10 @@ LibraryHandle moduleOfAddress(const void* address);
 std::string moduleFileName(LibraryHandle module);
 // Number of modules (the executable and every library) loaded in the process; 0 on failure.
 int loadedModuleCount();
+
+// Defined by a library that compiles library_load_<platform>.cpp among its own sources: runs when
+// the system loads the library, with its own module; false fails the load where the system can.
+bool onLibraryLoad(LibraryHandle self);
 
 // ---- faults inside foreign code ---------------------------------------------
 
@@ -182,6 +187,16 @@ enum Answer : int {
 // box is written to standard error and the answer read from standard input;
 // at end of input the safe choice (No, Cancel or OK) is taken.
 int messageBox(const std::string& text, const std::string& caption, Buttons buttons, Icon icon);
+
+// While it lives, answers the calling thread's message boxes in order (yes, no, ok, cancel, abort,
+// retry, ignore, tryagain, continue), then the safe choice; writes each box to standard error.
+class MessageBoxAnswers {
+public:
+    explicit MessageBoxAnswers(const std::vector<std::string>& answers);
+    ~MessageBoxAnswers();
+    MessageBoxAnswers(const MessageBoxAnswers&) = delete;
+    MessageBoxAnswers& operator=(const MessageBoxAnswers&) = delete;
+};
 
 // ---- COM --------------------------------------------------------------------
 

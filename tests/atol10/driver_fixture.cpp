@@ -74,6 +74,8 @@ void resetDriverSettings() {
 
 void DriverTest::SetUp() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // A test that starts afresh within itself calls SetUp again.
+    if (!dir_.empty()) removeDirectory(dir_);
     dir_ = freshDirectory(std::string(info->test_suite_name()) + "-" + info->name());
     emulatorDir_ = joinPath(dir_, "register");
     logDir_ = joinPath(dir_, "log");
@@ -105,6 +107,8 @@ void DriverTest::TearDown() {
     EXPECT_TRUE(pendingAnswers().empty()) << "message boxes expected but not shown";
     platform::setSystemCalls(platform::SystemCalls());
     platform::setEnvironmentVariable("FPTR10_EMULATOR_DIR", "");
+    // A failed test leaves its files to look at.
+    if (!HasFailure()) removeDirectory(dir_);
 }
 
 nlohmann::json DriverTest::readState() {

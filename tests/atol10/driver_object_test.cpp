@@ -167,7 +167,24 @@ TEST_F(DriverObject, AttributesStayForTheNextReceipt) {
 
 class DriverObjects : public DriverTest {};
 
-TEST_F(DriverObjects, DestroyIgnoresNull) { cash::destroyDriverObject(nullptr); }
+TEST_F(DriverObjects, DestroyIgnoresNull) {
+    cash::ICash* object = cash::createDriverObject();
+    ASSERT_NE(nullptr, object);
+    takeTrace();
+    takeLog();
+    cash::destroyDriverObject(nullptr);
+    EXPECT_TRUE(takeLog().empty());
+    EXPECT_TRUE(takeTrace().empty()) << "the register library was called";
+    // The driver goes on: the object made before works and is destroyed as usual.
+    cash::Config::instance().autoShift = "Y";
+    EXPECT_EQ(0, object->CheckKKT());
+    takeTrace();
+    cash::destroyDriverObject(object);
+    EXPECT_EQ(Lines({"libfptr_close(#h) = 0", "libfptr_destroy(&#h)"}), takeTrace());
+    cash::ICash* another = cash::createDriverObject();
+    ASSERT_NE(nullptr, another);
+    cash::destroyDriverObject(another);
+}
 
 TEST_F(DriverObjects, CreateWithIniReadsTheNamedFile) {
     const std::string profileDir = joinPath(joinPath(dir_, "profile"), "Windows");

@@ -51,6 +51,11 @@ protected:
         writeFile(joinPath(registerDir_, "fptr10-state.json"), R"({"trace": true})");
     }
 
+    // A failed test leaves its files to look at.
+    void TearDown() override {
+        if (!HasFailure()) removeDirectory(dir_);
+    }
+
     void writeDriverSettings(const std::string& extra) {
         writeFile(joinPath(dir_, "vorna.cash.atol10.ini"),
                   "LogPath=" + logDir_ + "\r\nUseLog=Y\r\n" + extra);

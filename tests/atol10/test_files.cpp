@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "common/platform/platform.h"
@@ -15,11 +16,19 @@ std::string joinPath(const std::string& a, const std::string& b) {
 
 std::string freshDirectory(const std::string& name) {
     namespace fs = std::filesystem;
-    const fs::path path = fs::current_path() / ("atol10-" + name);
+    // A random part: other test programs may run the same test at the same time.
+    std::random_device random;
+    const fs::path path =
+        fs::temp_directory_path() / ("vorna-atol10-" + name + "-" + std::to_string(random()));
     std::error_code ignored;
     fs::remove_all(path, ignored);
     fs::create_directories(path);
     return path.string();
+}
+
+void removeDirectory(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 std::vector<std::string> readLines(const std::string& path) {

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 #include "tests/sanitizer_build.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace p = vorna::platform;
@@ -243,11 +247,69 @@ TEST(SystemCalls, TestsReplaceBoxClockAndUser) {
     EXPECT_FALSE(user.empty());
 }
 
-TEST(Locks, LockIsRecursive) {
+namespace {
+
+// One thread's taking of a lock, each step signalled to the test, which waits
+// for a bounded time only: a lock that blocks fails the test instead of hanging it.
+struct LockTaking {
     p::Lock lock;
-    p::LockGuard outer(lock);
-    p::LockGuard inner(lock);
-    SUCCEED();
+    std::promise<void> heldTwiceReleasedOnce;
+    std::promise<void> releaseLast;
+    std::promise<void> takenByOther;
+};
+
+bool within(std::future<void>& step, std::chrono::milliseconds time) {
+    return step.wait_for(time) == std::future_status::ready;
+}
+
+// A thread that the test joins when it went well; after a failure it may wait
+// on the lock for ever, so it is left behind instead.
+class Taker {
+public:
+    template <typename Body>
+    explicit Taker(Body body) : thread_(body) {}
+    ~Taker() {
+        if (thread_.joinable()) thread_.detach();
+    }
+    void join() { thread_.join(); }
+
+private:
+    std::thread thread_;
+};
+
+}  // namespace
+
+TEST(Locks, LockIsRecursive) {
+    // Destroyed only when both threads are done with it.
+    LockTaking* taking = new LockTaking;
+    std::future<void> held = taking->heldTwiceReleasedOnce.get_future();
+    std::shared_future<void> release = taking->releaseLast.get_future().share();
+    std::future<void> taken = taking->takenByOther.get_future();
+    const auto patience = std::chrono::seconds(10);
+
+    Taker holder([taking, release] {
+        taking->lock.enter();
+        taking->lock.enter();
+        taking->lock.leave();
+        taking->heldTwiceReleasedOnce.set_value();
+        release.wait();
+        taking->lock.leave();
+    });
+    ASSERT_TRUE(within(held, patience)) << "taking the lock again on the same thread blocked";
+
+    Taker other([taking] {
+        taking->lock.enter();
+        taking->takenByOther.set_value();
+        taking->lock.leave();
+    });
+    EXPECT_FALSE(within(taken, std::chrono::milliseconds(200)))
+        << "taken twice and released once, the lock let another thread in";
+    taking->releaseLast.set_value();
+    ASSERT_TRUE(within(taken, patience))
+        << "released twice, the lock still kept another thread out";
+    holder.join();
+    other.join();
+    delete taking;
 }
 
 // ---- faults inside a guarded call ----------------------------------------

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "cash/shared/checks.h"
-#include "cheque_scripts.h"
 #include "message_box_recorder.h"
 #include "mock_cash.h"
+#include "tests/support/cheque_scripts.h"
 
 using ::testing::_;
 using ::testing::DoAll;

@@ -10,10 +10,10 @@
 
 #include "cash/sender/script/wrap_line.h"
 #include "cash/shared/checks.h"
-#include "cheque_scripts.h"
 #include "common/app_exception.h"
 #include "message_box_recorder.h"
 #include "mock_cash.h"
+#include "tests/support/cheque_scripts.h"
 
 using ::testing::_;
 using ::testing::InSequence;

@@ -15,8 +15,8 @@
 #include "cash/sender/script/cheque_actions.h"
 #include "cash/sender/script/parser_trace.h"
 #include "cash/shared/checks.h"
-#include "cheque_scripts.h"
 #include "common/app_exception.h"
+#include "tests/support/cheque_scripts.h"
 
 using vorna::Check;
 using vorna::Checks;

@@ -17,8 +17,8 @@
 #include "cash/sender/script/split_fields.h"
 #include "cash/sender/script/text_piece.h"
 #include "cash/shared/checks.h"
-#include "cheque_scripts.h"
 #include "common/app_exception.h"
+#include "tests/support/cheque_scripts.h"
 
 using vorna::Check;
 using vorna::Checks;

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "common/platform/platform.h"
-#include "tools/vorna-cash/box_answerer.h"
 #include "tools/vorna-cash/command_line.h"
 #include "tools/vorna-cash/journal_commands.h"
 #include "vorna/cash_sender.h"
@@ -143,7 +142,7 @@ int main(int argc, char** argv) {
         return kToolFailure;
     }
     if (calls.front().command == "journal" || calls.front().command == "settle") {
-        tool::BoxAnswerer answerer(calls.front().answers);
+        platform::MessageBoxAnswers answerer(calls.front().answers);
         return tool::runJournalCommand(calls.front());
     }
     const std::string& chosen = calls.front().library;
@@ -158,7 +157,7 @@ int main(int argc, char** argv) {
     for (const tool::CommandLine& line : calls) {
         code = kToolFailure;
         try {
-            tool::BoxAnswerer answerer(line.answers);
+            platform::MessageBoxAnswers answerer(line.answers);
             code = call(library, line);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "vorna-cash: %s\n", e.what());

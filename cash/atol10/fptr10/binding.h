@@ -1,4 +1,8 @@
-// The binding to the register library: one function per library entry point.
+// The binding to the register library: one callable object per entry point of
+// fptr10_api.h's list, made from that list, named and typed as the library
+// declares it, with the module handle after the first argument:
+//   fptr10::libfptr_open(handle, module)
+//   fptr10::libfptr_get_param_int(handle, module, paramId)
 // Each resolves its entry point by name at every call, so a missing library or
 // an older one without the entry point yields the default result (-1, -1.0,
 // an empty text or nothing). Each call runs guarded: a C++ exception or a
@@ -9,6 +13,7 @@
 
 #include <string>
 
+#include "cash/atol10/fptr10/fptr10_api.h"
 #include "common/platform/platform.h"
 
 namespace vorna {
@@ -16,7 +21,7 @@ namespace cash {
 namespace atol10 {
 namespace fptr10 {
 
-using Handle = void*;
+using Handle = libfptr_handle;
 using Module = platform::LibraryHandle;
 
 // The reason of the last operation on this thread that the library answered
@@ -29,58 +34,112 @@ struct LibraryFailure {
 };
 const LibraryFailure& lastFailure();
 
-int libfptr_create(Handle* handle, Module module);
-// Destroys the instance and clears the handle variable.
-void libfptr_destroy(Handle* handle, Module module);
-int libfptr_open(Handle handle, Module module);
-int libfptr_close(Handle handle, Module module);
-int libfptr_is_opened(Handle handle, Module module);
+// A text argument of the library, given as the driver holds it or as a pointer.
+class WideText {
+public:
+    WideText(const wchar_t* text) : text_(text) {}
+    WideText(const std::wstring& text) : text_(text.c_str()) {}
+    operator const wchar_t*() const { return text_; }
 
-void libfptr_set_param_int(Handle handle, Module module, int paramId, int value);
-void libfptr_set_param_str(Handle handle, Module module, int paramId, const std::wstring& value);
-void libfptr_set_param_bool(Handle handle, Module module, int paramId, int value);
-void libfptr_set_param_double(Handle handle, Module module, int paramId, double value);
-void libfptr_set_param_bytearray(Handle handle, Module module, int paramId,
-                                 const unsigned char* value, int size);
+private:
+    const wchar_t* text_;
+};
 
-int libfptr_get_param_int(Handle handle, Module module, int paramId);
-int libfptr_get_param_bool(Handle handle, Module module, int paramId);
-double libfptr_get_param_double(Handle handle, Module module, int paramId);
-int libfptr_get_param_str(Handle handle, Module module, int paramId, wchar_t* buffer, int size);
-// Reads the combined TLV value (parameter 65624).
-int libfptr_get_param_bytearray(Handle handle, Module module, unsigned char* buffer, int size);
-// Reads the register's date and time (parameter 65590).
-void libfptr_get_param_datetime(Handle handle, Module module, int* year, int* month, int* day,
-                                int* hour, int* minute, int* second);
+// How the driver passes each parameter type of the library.
+template <typename Parameter>
+struct Passed {
+    using type = Parameter;
+};
+template <>
+struct Passed<const wchar_t*> {
+    using type = WideText;
+};
 
-int libfptr_query_data(Handle handle, Module module);
-int libfptr_fn_query_data(Handle handle, Module module);
-int libfptr_report(Handle handle, Module module);
-int libfptr_open_shift(Handle handle, Module module);
-int libfptr_operator_login(Handle handle, Module module);
-int libfptr_open_receipt(Handle handle, Module module);
-int libfptr_cancel_receipt(Handle handle, Module module);
-int libfptr_print_text(Handle handle, Module module);
-int libfptr_cash_outcome(Handle handle, Module module);
-int libfptr_cash_income(Handle handle, Module module);
-int libfptr_cut(Handle handle, Module module);
-int libfptr_registration(Handle handle, Module module);
-int libfptr_payment(Handle handle, Module module);
-int libfptr_close_receipt(Handle handle, Module module);
-int libfptr_check_document_closed(Handle handle, Module module);
-int libfptr_util_form_tlv(Handle handle, Module module);
-int libfptr_begin_nonfiscal_document(Handle handle, Module module);
-int libfptr_end_nonfiscal_document(Handle handle, Module module);
+// How the driver reads each result type of the library: numbers as int or
+// double (the library's unsigned ones too, so the default reads -1), texts as
+// std::string.
+template <typename Result>
+struct Read {
+    using type = Result;
+};
+template <>
+struct Read<unsigned int> {
+    using type = int;
+};
+template <>
+struct Read<const char*> {
+    using type = std::string;
+};
 
-int libfptr_get_settings(Handle handle, Module module, wchar_t* buffer, int size);
-// The number of the instance's last failure.
-int libfptr_error_code(Handle handle, Module module);
-int libfptr_error_description(Handle handle, Module module, wchar_t* buffer, int size);
-// Always 0: the library gives no result.
-int libfptr_set_single_setting(Handle handle, Module module, const std::wstring& key,
-                               const std::wstring& value);
-int libfptr_apply_single_settings(Handle handle, Module module);
-std::string libfptr_get_version_string(Module module);
+// One entry point of fptr10_api.h: Function is its pointer type, name its
+// exported name.
+#define VORNA_FPTR10_ENTRY(result, function, parameters) \
+    struct function##_entry {                            \
+        using Function = function##_fn;                  \
+        static constexpr const char* name = #function;   \
+    };
+LIBFPTR_FUNCTIONS(VORNA_FPTR10_ENTRY)
+#undef VORNA_FPTR10_ENTRY
+
+// The binding of an entry point as the library declares it.
+template <typename Entry, typename Function = typename Entry::Function>
+class Binding;
+
+template <typename Entry, typename Result, typename First, typename... Rest>
+class Binding<Entry, Result(LIBFPTR_CALL*)(First, Rest...)> {
+public:
+    typename Read<Result>::type operator()(First first, Module module,
+                                           typename Passed<Rest>::type... rest) const;
+};
+
+// An entry point that takes no argument at all.
+template <typename Entry, typename Result>
+class Binding<Entry, Result(LIBFPTR_CALL*)(void)> {
+public:
+    typename Read<Result>::type operator()(Module module) const;
+};
+
+// The entry points the driver calls in a shape of their own.
+
+// libfptr_get_param_bytearray of the combined TLV value; the binding supplies its parameter id.
+class TagValuesBinding {
+public:
+    int operator()(Handle handle, Module module, unsigned char* buffer, int size) const;
+};
+// libfptr_get_param_datetime of the register's date and time; the binding supplies its
+// parameter id.
+class DateTimeBinding {
+public:
+    void operator()(Handle handle, Module module, int* year, int* month, int* day, int* hour,
+                    int* minute, int* second) const;
+};
+// libfptr_set_single_setting; always 0, since the library gives no result.
+class SingleSettingBinding {
+public:
+    int operator()(Handle handle, Module module, WideText key, WideText value) const;
+};
+
+template <typename Entry>
+struct BindingOf {
+    using type = Binding<Entry>;
+};
+template <>
+struct BindingOf<libfptr_get_param_bytearray_entry> {
+    using type = TagValuesBinding;
+};
+template <>
+struct BindingOf<libfptr_get_param_datetime_entry> {
+    using type = DateTimeBinding;
+};
+template <>
+struct BindingOf<libfptr_set_single_setting_entry> {
+    using type = SingleSettingBinding;
+};
+
+#define VORNA_FPTR10_BINDING(result, function, parameters) \
+    extern const BindingOf<function##_entry>::type function;
+LIBFPTR_FUNCTIONS(VORNA_FPTR10_BINDING)
+#undef VORNA_FPTR10_BINDING
 
 }  // namespace fptr10
 }  // namespace atol10

@@ -5,16 +5,16 @@
 
 #include <cstdio>
 
-#include "tools/vorna-cash/box_answerer.h"
+#include "common/platform/platform.h"
 
 namespace vorna {
-namespace tool {
+namespace platform {
 
 namespace {
 int savedInput = -1;
 }
 
-BoxAnswerer::BoxAnswerer(const std::vector<std::string>& answers) {
+MessageBoxAnswers::MessageBoxAnswers(const std::vector<std::string>& answers) {
     std::string text;
     for (const std::string& answer : answers) text += answer + "\n";
     int ends[2];
@@ -33,7 +33,7 @@ BoxAnswerer::BoxAnswerer(const std::vector<std::string>& answers) {
     clearerr(stdin);
 }
 
-BoxAnswerer::~BoxAnswerer() {
+MessageBoxAnswers::~MessageBoxAnswers() {
     if (savedInput < 0) return;
     dup2(savedInput, 0);
     close(savedInput);
@@ -41,5 +41,5 @@ BoxAnswerer::~BoxAnswerer() {
     clearerr(stdin);
 }
 
-}  // namespace tool
+}  // namespace platform
 }  // namespace vorna

@@ -7,10 +7,9 @@
 #include <string>
 
 #include "common/platform/platform.h"
-#include "tools/vorna-cash/box_answerer.h"
 
 namespace vorna {
-namespace tool {
+namespace platform {
 
 namespace {
 HHOOK hook = nullptr;
@@ -83,8 +82,8 @@ LRESULT CALLBACK onCbt(int code, WPARAM wParam, LPARAM lParam) {
             if (!button || !GetDlgItem(dialog, button)) button = safeButton(dialog);
             // 0xFFFF is the static control that holds the text of a message box.
             std::string text = windowText(GetDlgItem(dialog, 0xFFFF));
-            std::string line = "[" + platform::cp1251ToUtf8(windowText(dialog)) + "] " +
-                               platform::cp1251ToUtf8(text) + " -> " + nameOf(button) + "\n";
+            std::string line = "[" + cp1251ToUtf8(windowText(dialog)) + "] " + cp1251ToUtf8(text) +
+                               " -> " + nameOf(button) + "\n";
             std::fputs(line.c_str(), stderr);
             std::fflush(stderr);
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
@@ -94,16 +93,16 @@ LRESULT CALLBACK onCbt(int code, WPARAM wParam, LPARAM lParam) {
 }
 }  // namespace
 
-BoxAnswerer::BoxAnswerer(const std::vector<std::string>& answers) {
+MessageBoxAnswers::MessageBoxAnswers(const std::vector<std::string>& answers) {
     pending = answers;
     nextAnswer = 0;
     hook = SetWindowsHookExA(WH_CBT, onCbt, nullptr, GetCurrentThreadId());
 }
 
-BoxAnswerer::~BoxAnswerer() {
+MessageBoxAnswers::~MessageBoxAnswers() {
     if (hook) UnhookWindowsHookEx(hook);
     hook = nullptr;
 }
 
-}  // namespace tool
+}  // namespace platform
 }  // namespace vorna

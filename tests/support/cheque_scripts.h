@@ -1,4 +1,5 @@
-// Cheque scripts as the sender writes them, for the tests of the script.
+// Cheque scripts as the sender writes them, for the tests of the script and the
+// cheque benchmark.
 #pragma once
 
 #include <string>
