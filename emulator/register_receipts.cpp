@@ -77,6 +77,7 @@ int RegisterMachine::openReceipt() {
     if (!isElectronic)
         if (int e = requirePrinter()) return e;
     if (int e = requireOpenShift()) return e;
+    if (int e = requireStorageAcceptsDocuments()) return e;
     const ParamValue* contact = instance_.input.find(id::tagBuyerContact);
     if (isElectronic && (!contact || contact->asText().empty())) return error::buyerContactMissing;
     json tags = json::object();
