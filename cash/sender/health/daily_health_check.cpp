@@ -6,6 +6,7 @@
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
 #include "cash/sender/driver_run.h"
+#include "cash/sender/dynamic_library.h"
 #include "cash/sender/health/health_status.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/civil_date.h"
@@ -29,6 +30,10 @@ void tellCashier(const HealthVerdict& verdict) {
 
 void checkHealth(const FrameState& frame, const std::string& code, const CalendarDate& today) {
     const SenderSettings& settings = SenderSettings::instance();
+    // A driver without the health export is left alone: no object of it is
+    // made and nothing is logged. The probe keeps the library loaded for the run.
+    const dynamic_library probe(settings.cashDriver);
+    if (!probe.optional_address(cash::kRegisterHealthEntryPoint)) return;
     HealthVerdict verdict;
     runWithDriver(code, [&](CashDriverLibrary& driver) {
         const cash::QueryRegisterHealthFunction query = driver.registerHealthQuery();

@@ -3,7 +3,8 @@
 // driver is asked for the register's health; the verdict goes to the operation
 // log, and a warning or a critical one also to error.log and to the cashier in
 // one message box (HealthWarnBox=N keeps the box away). HealthCheck=N turns
-// the check off. Nothing of it reaches the host's result.
+// the check off. A driver without the health export is not asked (nothing of
+// the call changes). Nothing of it reaches the host's result.
 #pragma once
 
 #include <string>
