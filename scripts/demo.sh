@@ -145,14 +145,15 @@ host_call check-link check-link
 host_call info info
 tape_before=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
 # The first payment of the day: after it the sender reads the register's
-# health and shows the cashier one warning box (answered with OK).
+# health and shows the cashier one warning box (answered with OK). Every
+# vorna-cash run is a host process of its own, whose first payment it is.
 host_call send send --unc 4711 --sum 12345 --comis 1500 --pair TYPE_OPER=P \
-  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL --answer ok
 tape_after=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
 # The host repeats the payment (its own timeout, a restart): the payment
 # journal answers it, the register prints nothing.
 host_call send-again send --unc 4711 --sum 12345 --comis 1500 --pair TYPE_OPER=P \
-  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL --answer ok
 tape_repeat=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
 host_call x-report x-report
 
