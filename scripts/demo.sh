@@ -124,7 +124,8 @@ host_call() {
   shift
   step "$title: vorna-cash $*"
   local output code=0
-  output=$(run vorna-cash "$@" --answer no) || code=$?
+  # The boxes the call showed (standard error) are printed with its step.
+  output=$(run vorna-cash "$@" --answer no 2>&1) || code=$?
   printf '%s\n' "$output"
   local result
   result=$(printf '%s\n' "$output" | sed -n 's/^result: //p' | tail -n 1)
