@@ -128,7 +128,7 @@ host_call() {
   output=$(run vorna-cash "$@" --answer no 2>&1) || code=$?
   printf '%s\n' "$output"
   local result
-  result=$(printf '%s\n' "$output" | sed -n 's/^result: //p' | tail -n 1)
+  result=$(printf '%s\n' "$output" | sed -n 's/^.*result: //p' | tail -n 1)
   result=${result%$'\r'}
   case "$result" in
     "0" | "0 ") result="0 (success, empty text)" ;;
