@@ -38,7 +38,7 @@ HealthVerdict judged(const cash::RegisterHealth& h, const HealthThresholds& t = 
     return judgeHealth(&h, cash::kSuccess, t, kToday);
 }
 
-TEST(HealthStatus, TheIssuesOwnExamplesReadWordForWord) {
+TEST(HealthStatus, TheCashiersTwoExampleTextsReadWordForWord) {
     cash::RegisterHealth h = wellKept();
     std::strcpy(h.fnValidUntil, "2026-12-21");
     h.fnDaysLeft = 12;
