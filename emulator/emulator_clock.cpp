@@ -57,6 +57,23 @@ CivilTime toCivil(std::int64_t seconds) {
     return t;
 }
 
+std::int64_t fromCivil(const CivilTime& t) {
+    return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 +
+           t.second - zoneOffsetSeconds();
+}
+
+std::string civilText(const CivilTime& t) {
+    char buffer[80];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return buffer;
+}
+
+std::int64_t daysBetween(std::int64_t from, std::int64_t to) {
+    const CivilTime a = toCivil(from), b = toCivil(to);
+    return daysFromCivil(b.year, b.month, b.day) - daysFromCivil(a.year, a.month, a.day);
+}
+
 std::string formatTime(std::int64_t seconds) {
     CivilTime t = toCivil(seconds);
     char buffer[32];

@@ -18,6 +18,12 @@ std::int64_t registerNow(std::int64_t offsetSeconds);
 CivilTime toCivil(std::int64_t seconds);
 // "YYYY-MM-DD HH:MM:SS" of a moment on the register's clock.
 std::string formatTime(std::int64_t seconds);
+// The moment of a local calendar time (the inverse of toCivil).
+std::int64_t fromCivil(const CivilTime& t);
+// "YYYY-MM-DD HH:MM:SS" of a calendar time as it is.
+std::string civilText(const CivilTime& t);
+// Whole days from the local date of one moment to that of another.
+std::int64_t daysBetween(std::int64_t from, std::int64_t to);
 
 }  // namespace emulator
 }  // namespace vorna

@@ -1,5 +1,7 @@
 #include "emulator/errors.h"
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
+
 namespace vorna {
 namespace emulator {
 namespace error {
@@ -48,6 +50,12 @@ const Row kRows[] = {
     {saleReceiptOpen, current::saleReceiptOpen, u8"Открыт чек прихода - операция невозможна"},
     {0, current::unknown, u8"Неизвестная ошибка"},
     {0, current::fnExchangeFailed, u8"Ошибка обмена с ФН"},
+    {0, libfptr::error::fnInvalidState, u8"Неверное состояние ФН"},
+    {0, libfptr::error::fnFault, u8"Неисправимая ошибка ФН"},
+    {0, libfptr::error::fnCryptoValidityExpired, u8"Исчерпан срок действия ключей ФН"},
+    {0, libfptr::error::fnResourceExhausted, u8"Исчерпан ресурс ФН"},
+    {0, libfptr::error::fnHasUnsentDocuments, u8"В ФН есть неотправленные ФД"},
+    {0, libfptr::error::fnTimeout, u8"Превышено время ожидания ответа ФН"},
     {invalidHandle, current::invalidHandle, u8"Неверный дескриптор экземпляра"},
     {injectedFailure, current::injectedFailure, u8"Сбой, заданный в эмуляторе"},
     {stateDamaged, current::stateDamaged, u8"Файл состояния эмулятора повреждён"},

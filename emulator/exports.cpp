@@ -500,6 +500,19 @@ int libfptr_get_param_bytearray(libfptr_handle handle, int paramId, unsigned cha
                                 int size) {
     return finish(calls::getParamBytes(handle, paramId, buffer, size));
 }
+void libfptr_set_param_datetime(libfptr_handle handle, int paramId, int year, int month, int day,
+                                int hour, int minute, int second) {
+    CivilTime t;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    t.second = second;
+    setParam(handle, "libfptr_set_param_datetime", paramId, ParamValue::ofDateTime(fromCivil(t)),
+             civilText(t));
+    finish();
+}
 void libfptr_get_param_datetime(libfptr_handle handle, int paramId, int* year, int* month, int* day,
                                 int* hour, int* minute, int* second) {
     calls::getParamDatetime(handle, paramId, year, month, day, hour, minute, second);

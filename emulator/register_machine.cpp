@@ -178,6 +178,7 @@ void RegisterMachine::journal(json entry, int number) {
     line["time"] = formatTime(now());
     line["at"] = now();  // the moment itself, for the fiscal storage's queries
     line["shift"] = s_["shift"]["number"];
+    queueForOperator(line, number);
     session_.appendLine(kJournalFileName, line.dump());
 }
 

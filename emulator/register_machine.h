@@ -48,6 +48,9 @@ public:
     int closeReceipt();
     int checkDocumentClosed();
     int utilFormTlv();
+    // The fiscal storage's health queries (validity, FN information, the
+    // operator exchange, free memory); register_health.cpp.
+    int fnHealthQuery(int kind);
     int beginNonfiscalDocument();
     int endNonfiscalDocument();
 
@@ -63,6 +66,11 @@ private:
     int requirePrinter() const;
     int requireNoDocument() const;
     int requireOpenShift() const;
+    // Refuses a fiscal document when the storage is not in fiscal mode, has
+    // expired, or holds a document the operator has not confirmed for 30 days.
+    int requireStorageAcceptsDocuments() const;
+    // Queues a fiscal document for the operator while it is offline.
+    void queueForOperator(const nlohmann::json& entry, int number);
     // Refuses a document of this many lines when the paper will end inside it
     // and the paper is set to run out before the effect.
     int checkPaperFor(std::size_t lines);

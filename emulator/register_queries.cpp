@@ -210,7 +210,7 @@ int RegisterMachine::fnQueryData() {
             return error::invalidParameter;
         }
         default:
-            return error::invalidParameter;
+            return fnHealthQuery(kind->asInt());
     }
 }
 

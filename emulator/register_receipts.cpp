@@ -79,6 +79,7 @@ int RegisterMachine::openReceipt() {
     if (!isElectronic)
         if (int e = requirePrinter()) return e;
     if (int e = requireOpenShift()) return e;
+    if (int e = requireStorageAcceptsDocuments()) return e;
     const ParamValue* contact = instance_.input.find(libfptr::tag::buyerContact);
     if (isElectronic && (!contact || contact->asText().empty())) return error::buyerContactMissing;
     json tags = json::object();

@@ -24,6 +24,7 @@ int RegisterMachine::openShift() {
     int state = shiftState();
     if (state == 1) return error::shiftAlreadyOpen;
     if (state == 2) return error::shiftExpired;
+    if (int e = requireStorageAcceptsDocuments()) return e;
     const int number = nextDocumentNumber();
     s_["shift"] = {
         {"open", true}, {"number", s_["shift"]["number"].get<int>() + 1}, {"openedAt", now()}};
@@ -49,6 +50,8 @@ int RegisterMachine::report() {
     const int state = shiftState();
     if (z && state == 0) return error::shiftClosed;
     if (!z && state == 2) return error::shiftExpired;
+    if (z)
+        if (int e = requireStorageAcceptsDocuments()) return e;
     const int number = nextDocumentNumber();
     const json& totals = s_["totals"];
     std::vector<std::string> lines =

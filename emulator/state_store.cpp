@@ -94,6 +94,7 @@ nlohmann::json defaultState() {
                      {"IPPort", "5555"},
                      {"BaudRate", "115200"}};
     s["faults"] = json::array();
+    addHealthState(s);
     return s;
 }
 

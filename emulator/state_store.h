@@ -26,6 +26,9 @@ extern const char* const kViolationsFileName;  // "fptr10-violations.log"
 
 // A freshly registered register (FFD 1.05, closed shift, paper in).
 nlohmann::json defaultState();
+// The fiscal storage's health and the operator link of a fresh register
+// (register_health.cpp).
+void addHealthState(nlohmann::json& state);
 // Fills in members missing from an older or hand-written state.
 void completeState(nlohmann::json& state);
 

@@ -4,7 +4,9 @@
 # libraries in a work folder, then calls the sender the way a banking host
 # does: check the link, the register information, the payment of the worked
 # example, an X report; finally shows the receipt on the register's tape and
-# the result codes with their texts.
+# the result codes with their texts. The register's fiscal storage expires in
+# 10 days: `vorna-cash health` says WARNING (exit code 1), and the first
+# payment of the day shows the cashier one warning box and is registered.
 #
 #   bash scripts/demo.sh            the 32-bit DLLs under Wine (build/win32)
 #   bash scripts/demo.sh --native   the Linux build (build/native)
@@ -18,7 +20,7 @@ case "${1:-}" in
   "") ;;
   --native) mode=native ;;
   -h | --help)
-    sed -n '2,12p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+    sed -n '2,14p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
     exit 0
     ;;
   *)
@@ -112,6 +114,7 @@ run fptr10-emulator init --ffd 1.2 --agent-sign 1 --inn 7707083893 --name "ОО�
 run fptr10-emulator set shift.open true >/dev/null
 run fptr10-emulator set shift.number 1 >/dev/null
 run fptr10-emulator set shift.openedAt "$(date +%s)" >/dev/null
+run fptr10-emulator fn days 10 >/dev/null # the fiscal storage expires in 10 days
 run fptr10-emulator show | grep -E '"(1209|1018|1048|1009|1057|open|state)"' || true
 
 # Each host call: prints the tool's output and records "code text".
@@ -121,10 +124,11 @@ host_call() {
   shift
   step "$title: vorna-cash $*"
   local output code=0
-  output=$(run vorna-cash "$@" --answer no) || code=$?
+  # The boxes the call showed (standard error) are printed with its step.
+  output=$(run vorna-cash "$@" --answer no 2>&1) || code=$?
   printf '%s\n' "$output"
   local result
-  result=$(printf '%s\n' "$output" | sed -n 's/^result: //p' | tail -n 1)
+  result=$(printf '%s\n' "$output" | sed -n 's/^.*result: //p' | tail -n 1)
   result=${result%$'\r'}
   case "$result" in
     "0" | "0 ") result="0 (success, empty text)" ;;
@@ -132,16 +136,25 @@ host_call() {
   summary+=("$(printf '%-12s %s' "$title" "${result:-$code (no result line)}")")
 }
 
+step "The register's health for monitoring: vorna-cash health"
+health_code=0
+run vorna-cash health || health_code=$?
+echo "exit code: $health_code (0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN)"
+summary+=("$(printf '%-12s %s' health "exit code $health_code")")
+
 host_call check-link check-link
 host_call info info
 tape_before=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+# The first payment of the day: after it the sender reads the register's
+# health and shows the cashier one warning box (answered with OK). Every
+# vorna-cash run is a host process of its own, whose first payment it is.
 host_call send send --unc 4711 --sum 12345 --comis 1500 --pair TYPE_OPER=P \
-  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL --answer ok
 tape_after=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
 # The host repeats the payment (its own timeout, a restart): the payment
 # journal answers it, the register prints nothing.
 host_call send-again send --unc 4711 --sum 12345 --comis 1500 --pair TYPE_OPER=P \
-  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL --answer ok
 tape_repeat=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
 host_call x-report x-report
 

@@ -105,7 +105,7 @@ const char* logModeName(LogMode mode) {
     }
 }
 
-HostInstallation::HostInstallation(LogMode mode) {
+HostInstallation::HostInstallation(LogMode mode, bool healthCheck) {
     processAtStart();
     root_ = (fs::temp_directory_path() / uniqueName()).string();
     work_ = join(root_, "work");
@@ -117,15 +117,11 @@ HostInstallation::HostInstallation(LogMode mode) {
     // user's real settings out.
     fs::create_directories(join(profile_, "Windows"));
     try {
-        install(mode);
+        install(mode, healthCheck);
         enter();
         setUpRegister();
-        const std::string sender = inWork(std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX);
-        sender_ = platform::loadLibrary(sender);
-        if (!sender_)
-            throw std::runtime_error("cannot load " + sender + ": " + platform::loaderErrorText());
-        sendCheque_ = exported<SendChequeFunction>(sender_, "sendCheque");
-        checkKkt_ = exported<CheckKktFunction>(sender_, "checkKKT");
+        loadSender();
+        checkKkt();
     } catch (...) {
         leave();
         throw;
@@ -133,6 +129,21 @@ HostInstallation::HostInstallation(LogMode mode) {
 }
 
 HostInstallation::~HostInstallation() { leave(); }
+
+void HostInstallation::loadSender() {
+    const std::string sender = inWork(std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX);
+    sender_ = platform::loadLibrary(sender);
+    if (!sender_)
+        throw std::runtime_error("cannot load " + sender + ": " + platform::loaderErrorText());
+    sendCheque_ = exported<SendChequeFunction>(sender_, "sendCheque");
+    checkKkt_ = exported<CheckKktFunction>(sender_, "checkKKT");
+}
+
+void HostInstallation::reloadSender() {
+    platform::freeLibrary(sender_);
+    sender_ = nullptr;
+    loadSender();
+}
 
 void HostInstallation::leave() {
     if (sender_) platform::freeLibrary(sender_);
@@ -147,7 +158,7 @@ void HostInstallation::leave() {
     fs::remove_all(root_, ignored);
 }
 
-void HostInstallation::install(LogMode mode) const {
+void HostInstallation::install(LogMode mode, bool healthCheck) const {
     const std::string bin = binFolder();
     const auto copy = [&](const std::string& from, const std::string& to) {
         fs::copy_file(join(bin, from), inWork(to), fs::copy_options::overwrite_existing);
@@ -156,9 +167,9 @@ void HostInstallation::install(LogMode mode) const {
          std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX);
     copy(std::string("vorna.cash.atol10") + VORNA_LIBRARY_SUFFIX, kDriverFile);
     copy(VORNA_REGISTER_LIBRARY, VORNA_REGISTER_LIBRARY);
-    writeText(inWork("vorna.cash.sender.ini"), std::string("CashDriver=") + kDriverFile +
-                                                   "\r\nUseLog=" + senderUseLog(mode) +
-                                                   "\r\nLogDirectory=" + logs_ + "\r\n");
+    writeText(inWork("vorna.cash.sender.ini"),
+              std::string("CashDriver=") + kDriverFile + "\r\nUseLog=" + senderUseLog(mode) +
+                  "\r\nLogDirectory=" + logs_ + "\r\n" + (healthCheck ? "" : "HealthCheck=N\r\n"));
     // AutoShift answers a closed or expired shift without a message box.
     writeText(inWork("vorna.cash.atol10.ini"), std::string("UseLog=") + driverUseLog(mode) +
                                                    "\r\nLogPath=" + logs_ + "\r\nAutoShift=Y\r\n");

@@ -22,7 +22,10 @@ const char* logModeName(LogMode mode);
 
 class HostInstallation {
 public:
-    explicit HostInstallation(LogMode mode);
+    // healthCheck false writes HealthCheck=N. The sender's check of the
+    // register's health, once a day per process, is done at start, so that
+    // every measured payment is a later one of the day.
+    explicit HostInstallation(LogMode mode, bool healthCheck = true);
     ~HostInstallation();
     HostInstallation(const HostInstallation&) = delete;
     HostInstallation& operator=(const HostInstallation&) = delete;
@@ -41,11 +44,16 @@ public:
     // writes them (the trace is off again afterwards).
     std::vector<std::string> tracePayment() const;
 
+    // Unloads and loads the sender again: to it this is a new host process,
+    // whose next payment is the first of the day.
+    void reloadSender();
+
     // The copy of the register library in the working folder.
     std::string registerLibrary() const;
 
 private:
-    void install(LogMode mode) const;
+    void install(LogMode mode, bool healthCheck) const;
+    void loadSender();
     // Unloads the sender, puts the directory and environment back and removes the folder.
     void leave();
     void setUpRegister() const;

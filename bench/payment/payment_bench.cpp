@@ -1,8 +1,9 @@
 // The product as a banking host uses it, natively or as the 32-bit DLLs under
 // Wine: sendCheque of the worked example payment with logging off, UseLog Y
 // and the driver's debug log (D), checkKKT, and as the baseline the register
-// library alone replaying the calls the driver made for one payment. After the
-// table: our own cost per payment and its ratio to the register's.
+// library alone replaying the calls the driver made for one payment; the first
+// payment of the day and a later one with the register's health check on and
+// off. After the table: our own cost per payment and its ratio to the register's.
 //
 //   payment_bench [Google Benchmark flags] [--scale[=PAYMENTS]]
 //
@@ -86,6 +87,57 @@ void checkKkt(benchmark::State& state) {
     }
 }
 
+// Installations with logging off and the health check on or off (HealthCheck=N).
+HostInstallation& healthInstallation(bool healthCheck) {
+    static std::map<bool, std::unique_ptr<HostInstallation>> made;
+    std::unique_ptr<HostInstallation>& slot = made[healthCheck];
+    if (!slot) slot = std::make_unique<HostInstallation>(LogMode::off, healthCheck);
+    slot->enter();
+    return *slot;
+}
+
+// The first payment of the day: the sender is loaded afresh (outside the
+// measured time) before each, as a new host process; with the health check on
+// it then reads the register's health after the payment.
+void firstPaymentOfTheDay(benchmark::State& state, bool healthCheck) {
+    try {
+        HostInstallation& host = healthInstallation(healthCheck);
+        host.reloadSender();
+        state.counters["register_calls"] = static_cast<double>(host.tracePayment().size());
+        for (auto _ : state) {
+            state.PauseTiming();
+            host.reloadSender();
+            state.ResumeTiming();
+            std::string text;
+            const int code = host.sendPayment(&text);
+            if (code != 0) {
+                state.SkipWithError(("sendCheque: " + std::to_string(code) + " " + text).c_str());
+                break;
+            }
+        }
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// A later payment of the day, with the health check on (its day done) or off.
+void laterPayment(benchmark::State& state, bool healthCheck) {
+    try {
+        HostInstallation& host = healthInstallation(healthCheck);
+        state.counters["register_calls"] = static_cast<double>(host.tracePayment().size());
+        for (auto _ : state) {
+            std::string text;
+            const int code = host.sendPayment(&text);
+            if (code != 0) {
+                state.SkipWithError(("sendCheque: " + std::to_string(code) + " " + text).c_str());
+                break;
+            }
+        }
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
 void registerAlone(benchmark::State& state) {
     try {
         const std::vector<TraceCall>& calls = paymentCalls();
@@ -118,6 +170,16 @@ void registerBenchmarks() {
     benchmark::RegisterBenchmark("CheckKKT", checkKkt)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
+    for (bool healthCheck : {true, false}) {
+        const std::string suffix = healthCheck ? "/HealthCheckY" : "/HealthCheckN";
+        benchmark::RegisterBenchmark(("FirstPaymentOfTheDay" + suffix).c_str(),
+                                     firstPaymentOfTheDay, healthCheck)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("LaterPayment" + suffix).c_str(), laterPayment, healthCheck)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    }
     benchmark::RegisterBenchmark("RegisterAlone/PaymentReplay", registerAlone)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);

@@ -52,6 +52,9 @@ public:
     int QueryFiscalDocument(unsigned number, FiscalDocument* out) {
         return cash_.QueryFiscalDocument(number, out);
     }
+    // The optional exports QueryRegisterHealth and QueryStorageRefusal.
+    int QueryRegisterHealth(RegisterHealth* out) { return cash_.QueryRegisterHealth(out); }
+    int QueryStorageRefusal(StorageRefusal* out) { return cash_.QueryStorageRefusal(out); }
 
     // Whether the register library was loaded for this object.
     bool libraryLoaded() const { return cash_.module_ != nullptr; }

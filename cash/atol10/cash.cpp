@@ -6,6 +6,7 @@
 
 #include "cash/atol10/device_connection.h"
 #include "cash/atol10/fptr10/library_loader.h"
+#include "cash/atol10/library_result.h"
 
 namespace vorna {
 namespace cash {
@@ -24,6 +25,7 @@ Cash::Cash()
       taxType_(0),
       paymentType_(0),
       longValue_(0) {
+    forgetStorageRefusal();
     fptr10::loadLibrary(handle_, module_);
 }
 

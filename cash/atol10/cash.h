@@ -8,6 +8,7 @@
 
 #include "cash/atol10/fptr10/binding.h"
 #include "cash/shared/fiscal_document.h"
+#include "cash/shared/register_health.h"
 
 namespace vorna {
 namespace cash {
@@ -62,6 +63,11 @@ public:
     // The fiscal storage's last document number (number 0) or one document;
     // connects when not connected. 0, or the mapped failure (never 0 then).
     int QueryFiscalDocument(unsigned number, FiscalDocument* out);
+    // The register's health; connects when not connected. 0, or 1 without a
+    // connection (fields the register did not answer are not known).
+    int QueryRegisterHealth(RegisterHealth* out);
+    // The last refusal of a fiscal storage that refuses documents; no library call.
+    int QueryStorageRefusal(StorageRefusal* out);
 
     void* slipDialog_;
     fptr10::Handle handle_;
@@ -92,6 +98,9 @@ private:
     // Reads the shift state (0 closed, 1 open, 2 over 24 hours); false with the
     // library's failure in failure when the query fails.
     bool queryShiftState(int& state, int& failure);
+    // One health query (a fiscal-storage one or a register one) of this kind;
+    // true when it answered, lost set when its failure means no connection.
+    bool healthQuery(bool fiscalStorage, int kind, bool& lost);
     // Cashier and cashier INN for the coming document.
     void operatorLogin();
     // The agent sign from the settings or from the registration data; logs it

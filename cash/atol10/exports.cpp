@@ -1,5 +1,6 @@
 // The library's entry points, plain C functions under their own names: the
-// three every driver has, and the optional reading of the fiscal storage.
+// three every driver has, and the optional readings of the fiscal storage
+// and of the register's health.
 #include "cash/atol10/atol_cash10.h"
 #include "cash/atol10/driver_objects.h"
 #include "cash/shared/ResultCode.h"
@@ -20,6 +21,24 @@ int QueryFiscalDocument(vorna::cash::ICash* object, unsigned number,
     // Nothing may cross into the caller but a result code.
     try {
         return static_cast<vorna::cash::AtolCash10*>(object)->QueryFiscalDocument(number, out);
+    } catch (...) {
+        return vorna::cash::kOtherError;
+    }
+}
+
+int QueryRegisterHealth(vorna::cash::ICash* object, vorna::cash::RegisterHealth* out) {
+    if (object == nullptr) return vorna::cash::kOtherError;
+    try {
+        return static_cast<vorna::cash::AtolCash10*>(object)->QueryRegisterHealth(out);
+    } catch (...) {
+        return vorna::cash::kOtherError;
+    }
+}
+
+int QueryStorageRefusal(vorna::cash::ICash* object, vorna::cash::StorageRefusal* out) {
+    if (object == nullptr) return vorna::cash::kOtherError;
+    try {
+        return static_cast<vorna::cash::AtolCash10*>(object)->QueryStorageRefusal(out);
     } catch (...) {
         return vorna::cash::kOtherError;
     }

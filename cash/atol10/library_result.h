@@ -12,6 +12,16 @@ namespace atol10 {
 int mapLibraryResult(int libraryValue);
 int mapLibraryResult(int libraryValue, int failureNumber);
 
+// For a failure number of a fiscal storage that refuses documents: what
+// happened and what to do, for a person; null for any other number.
+const char* storageRefusalAdvice(int failureNumber);
+
+// The last such refusal that mapLibraryResult(libraryValue) met in this
+// process (0: none since forgetStorageRefusal), and forgetting it (a new
+// driver object starts with none).
+int lastStorageRefusal();
+void forgetStorageRefusal();
+
 }  // namespace atol10
 }  // namespace cash
 }  // namespace vorna

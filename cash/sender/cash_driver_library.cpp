@@ -69,6 +69,16 @@ cash::QueryFiscalDocumentFunction CashDriverLibrary::fiscalDocumentQuery() const
         library_.optional_address(cash::kFiscalDocumentEntryPoint));
 }
 
+cash::QueryRegisterHealthFunction CashDriverLibrary::registerHealthQuery() const {
+    return reinterpret_cast<cash::QueryRegisterHealthFunction>(
+        library_.optional_address(cash::kRegisterHealthEntryPoint));
+}
+
+cash::QueryStorageRefusalFunction CashDriverLibrary::storageRefusalQuery() const {
+    return reinterpret_cast<cash::QueryStorageRefusalFunction>(
+        library_.optional_address(cash::kStorageRefusalEntryPoint));
+}
+
 void CashDriverLibrary::destroyObject() {
     if (!object_) return;
     auto destroy = reinterpret_cast<DestroyObjectFunction>(library_.func_address("DestroyObject"));

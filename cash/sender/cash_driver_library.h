@@ -7,6 +7,7 @@
 #include "cash/sender/dynamic_library.h"
 #include "cash/shared/ICash.h"
 #include "cash/shared/fiscal_document.h"
+#include "cash/shared/register_health.h"
 
 namespace vorna {
 
@@ -27,6 +28,10 @@ public:
     cash::ICash* object() const { return object_; }
     // The driver's optional reading of the fiscal storage; null when it has none.
     cash::QueryFiscalDocumentFunction fiscalDocumentQuery() const;
+    // The driver's optional readings of the register's health and of its
+    // last storage refusal; null when it has none.
+    cash::QueryRegisterHealthFunction registerHealthQuery() const;
+    cash::QueryStorageRefusalFunction storageRefusalQuery() const;
     const std::string& driverName() const { return driverName_; }
 
     // Gives the object to "DestroyObject"; the library is unloaded when this

@@ -7,6 +7,7 @@
 
 #include "cash/sender/call_frame.h"
 #include "cash/sender/driver_run.h"
+#include "cash/sender/health/daily_health_check.h"
 #include "cash/sender/payment.h"
 #include "cash/sender/result_text.h"
 #include "cash/shared/checks.h"
@@ -41,6 +42,7 @@ int checkKktCall(const char** resultTextOut) {
     char* info = nullptr;
     int code = runDeviceCheck(frame, &info);
     std::free(info);
+    checkHealthOncePerDay(frame, std::string());
     return finish(frame, code, resultTextOut);
 }
 

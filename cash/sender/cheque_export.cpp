@@ -5,6 +5,7 @@
 
 #include "cash/sender/call_frame.h"
 #include "cash/sender/driver_run.h"
+#include "cash/sender/health/daily_health_check.h"
 #include "cash/sender/journal/journaled_payment.h"
 #include "cash/sender/payment.h"
 #include "cash/sender/result_text.h"
@@ -154,6 +155,9 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
         }
     }
 
+    // The health check comes after the work, and only a refused code keeps
+    // it away from that code's settings and driver.
+    checkHealthOncePerDay(frame, codeAccepted ? code : std::string());
     const char* text = resultText(result);
     if (resultTextOut) *resultTextOut = text;
     logLine(frame, std::to_string(result) + " " + text + "\r\n");

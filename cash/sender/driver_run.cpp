@@ -6,8 +6,10 @@
 
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
+#include "cash/sender/health/storage_refusal.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
+#include "cash/shared/ResultCode.h"
 #include "common/app_exception.h"
 #include "common/platform/platform.h"
 #include "common/settings_code.h"
@@ -58,6 +60,7 @@ int runWithDriver(const std::string& code, const std::function<int(CashDriverLib
     ComScope com;
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
     int result = body(*driver);
+    if (result != cash::kSuccess) reportStorageRefusal(*driver);
     driver->destroyObject();
     return result;
 }
@@ -67,6 +70,7 @@ int runCheckWithInfo(CashObject& cheques, const std::string& code, char** info) 
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
     char* text = nullptr;
     int result = callDriver([&] { return cheques.CheckInfoKKT(*driver->object(), &text); });
+    if (result != cash::kSuccess) reportStorageRefusal(*driver);
     // The text belongs to us: copied while the driver that made it is still
     // loaded, then released.
     std::unique_ptr<char, decltype(&std::free)> copy(copyOf(text), &std::free);

@@ -55,6 +55,12 @@ const KeyField kKeys[] = {
     {"SupplierInn", &SenderSettings::supplierInn},
     {"PaymentJournal", &SenderSettings::paymentJournal},
     {"JournalRetentionDays", &SenderSettings::journalRetentionDays},
+    {"HealthWarnDays", &SenderSettings::healthWarnDays},
+    {"HealthCritDays", &SenderSettings::healthCritDays},
+    {"OfdWarnDays", &SenderSettings::ofdWarnDays},
+    {"OfdCritDays", &SenderSettings::ofdCritDays},
+    {"HealthCheck", &SenderSettings::healthCheck},
+    {"HealthWarnBox", &SenderSettings::healthWarnBox},
 };
 }  // namespace
 

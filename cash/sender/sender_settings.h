@@ -29,6 +29,14 @@ struct SenderSettings {
     // The payment journal's file (relative: to logDirectory); empty: no journal.
     std::string paymentJournal;
     std::string journalRetentionDays;
+    // The register's health: the thresholds (days) and the check at the
+    // counter with its message box (cash/sender/health/health_settings.h).
+    std::string healthWarnDays;
+    std::string healthCritDays;
+    std::string ofdWarnDays;
+    std::string ofdCritDays;
+    std::string healthCheck;
+    std::string healthWarnBox;
 
     // The one record of the process, made on first use.
     static SenderSettings& instance();

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "common/platform/platform.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
@@ -262,6 +263,71 @@ int cmdClock(const std::string& dir, const Options& o, std::ostream& out, std::o
     });
 }
 
+// The fiscal storage: its validity, state, registrations left and warning flags.
+int cmdFn(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
+    static const std::map<std::string, std::string> kFlags = {
+        {"need-replacement", "needReplacement"},
+        {"resource-exhausted", "resourceExhausted"},
+        {"memory-overflow", "memoryOverflow"},
+        {"ofd-timeout", "ofdTimeout"},
+        {"critical-error", "criticalError"}};
+    const std::vector<std::string>& a = o.positional;
+    const std::string what = a.empty() ? "" : a[0];
+    return withState(dir, err, [&](json& state) {
+        json& fn = state["fn"];
+        if (what == "days" && a.size() == 2) {
+            const long long now = registerNow(state["clockOffset"].get<long long>());
+            fn["validUntil"] = formatTime(now + 86400LL * toInt(a[1], "days")).substr(0, 10);
+        } else if (what == "valid-until" && a.size() == 2) {
+            int y = 0, m = 0, d = 0;
+            if (a[1].size() != 10 || std::sscanf(a[1].c_str(), "%4d-%2d-%2d", &y, &m, &d) != 3 ||
+                m < 1 || m > 12 || d < 1 || d > 31) {
+                err << "fptr10-emulator: fn valid-until takes a date YYYY-MM-DD\n";
+                return 1;
+            }
+            fn["validUntil"] = a[1];
+        } else if (what == "registrations" && a.size() == 2) {
+            fn["registrationsLeft"] = toInt(a[1], "registrations");
+        } else if (what == "state" && a.size() == 2) {
+            fn["state"] = toInt(a[1], "state");
+        } else if (what == "flag" && a.size() == 3 && kFlags.count(a[1]) &&
+                   (a[2] == "on" || a[2] == "off")) {
+            fn[kFlags.at(a[1])] = a[2] == "on";
+        } else if (what == "clear" && a.size() == 1) {
+            for (const auto& flag : kFlags) fn[flag.second] = false;
+            fn["state"] = libfptr::fnstate::fiscalMode;
+        } else {
+            err << "fptr10-emulator: fn takes days N, valid-until DATE, registrations N, state N,\n"
+                   "  flag need-replacement|resource-exhausted|memory-overflow|ofd-timeout|"
+                   "critical-error on|off, or clear\n";
+            return 1;
+        }
+        out << "fn: " << fn.dump() << "\n";
+        return 0;
+    });
+}
+
+// The link to the operator (OFD): offline, fiscal documents wait in a queue;
+// online, the queue is sent and confirmed.
+int cmdOfd(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
+    const std::vector<std::string>& a = o.positional;
+    if (a.size() != 1 || (a[0] != "online" && a[0] != "offline")) {
+        err << "fptr10-emulator: ofd takes online or offline\n";
+        return 1;
+    }
+    return withState(dir, err, [&](json& state) {
+        json& ofd = state["ofd"];
+        ofd["online"] = a[0] == "online";
+        if (a[0] == "online") {
+            out << "ofd: online, " << ofd["queue"].size() << " documents confirmed\n";
+            ofd["queue"] = json::array();
+        } else {
+            out << "ofd: offline, " << ofd["queue"].size() << " documents waiting\n";
+        }
+        return 0;
+    });
+}
+
 int cmdFault(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.empty()) {
         err << "fptr10-emulator: fault needs a kind\n";
@@ -384,6 +450,12 @@ void printUsage(std::ostream& out) {
            "  fault reply-lost FUNCTION [--times N | --always] [--skip N]\n"
            "  fault unconfirmed [--times N] [--timing before|after]\n"
            "  fault clear\n"
+           "  fn days N | valid-until YYYY-MM-DD   the fiscal storage's validity\n"
+           "  fn registrations N | state N          registrations left, state (3 fiscal mode)\n"
+           "  fn flag need-replacement|resource-exhausted|memory-overflow|ofd-timeout|\n"
+           "          critical-error on|off | fn clear      the storage's warning flags\n"
+           "  ofd offline | online      the operator link: offline, fiscal documents wait\n"
+           "                            for confirmation; online, they are confirmed\n"
            "  tape | journal | trace    print the file\n"
            "  violations                the contract violations of callers (exit code 3 if any)\n"
            "The directory is --dir, else FPTR10_EMULATOR_DIR, else the current directory.\n";
@@ -409,6 +481,8 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (command == "set") return cmdSet(dir, o, out, err);
         if (command == "clock") return cmdClock(dir, o, out, err);
         if (command == "fault") return cmdFault(dir, o, out, err);
+        if (command == "fn") return cmdFn(dir, o, out, err);
+        if (command == "ofd") return cmdOfd(dir, o, out, err);
         if (command == "tape") return cmdPrintFile(dir, kTapeFileName, out);
         if (command == "journal") return cmdPrintFile(dir, kJournalFileName, out);
         if (command == "trace") return cmdPrintFile(dir, kTraceFileName, out);

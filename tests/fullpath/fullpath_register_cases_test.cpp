@@ -2,8 +2,9 @@
 // the ATOL driver, the emulated register): the FFD version deciding where the
 // agent tags go, an expired shift closed by the driver, a receipt left open by
 // a failed payment, the settings file of a host code read by both libraries,
-// the library's failure numbers and its contract, a crash inside it, and a
-// register library that is missing or cannot be loaded. Each case checks
+// the library's failure numbers and its contract, a crash inside it, a
+// register library that is missing or cannot be loaded, and the register's
+// health (vorna-cash health, the check at the counter, a blocked storage). Each case checks
 // the result the host gets, the register's journal and the lines of the
 // sender's operation log and the driver's day log that tell what happened.
 #include <gmock/gmock.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "common/platform/platform.h"
 #include "emulator/state_store.h"
 #include "emulator/tool/tool_commands.h"
@@ -587,6 +589,224 @@ TEST(RegisterLibrary, NotLoadableGivesResult1AndNothingRegistered) {
     path.host.writeFile(VORNA_REGISTER_LIBRARY, "not a library\n");
     PaymentRun run = path.pay({}, {"yes"});
     expectNotConnectedAndNothingRegistered(path, run);
+}
+
+// ---------------------------------------------------------------------------
+// The register's health: vorna-cash health for monitoring, the once-a-day
+// check at the counter, and a storage that refuses documents.
+
+// The sender's error.log, wherever the call put it (the host's folder or the log folder).
+std::string errorLogText(const FullPathHost& path) {
+    return utf8(path.host.fileText(path.host.path(path.host.work(), "error.log")) +
+                path.host.fileText(path.host.errorLog()));
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// The operator queue of the register: count documents, the oldest daysOld days old.
+void queueUnconfirmed(const FullPathHost& path, int count, int daysOld) {
+    const long long now = static_cast<long long>(platform::unixTime());
+    json queue = json::array();
+    for (int i = 0; i < count; ++i)
+        queue.push_back({{"document", 100 + i}, {"at", now - daysOld * 86400LL + i * 60}});
+    registerTool(path, {"ofd", "offline"});
+    registerTool(path, {"set", "ofd.queue", queue.dump()});
+}
+
+// An open shift, so that the only document a payment makes is its receipt.
+void openShift(const FullPathHost& path) {
+    registerTool(path, {"set", "shift.open", "true"});
+    registerTool(path, {"set", "shift.number", "1"});
+    registerTool(path, {"set", "shift.openedAt", std::to_string(platform::unixTime())});
+}
+
+class Health : public ::testing::Test {
+protected:
+    ProcessResult health(const std::vector<std::string>& more = {}) const {
+        std::vector<std::string> arguments = {"health"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return path.run(arguments);
+    }
+    FullPathHost path{{"--ffd", "1.2"}};
+};
+
+TEST_F(Health, AllWellIsOkWithExit0) {
+    const ProcessResult run = health();
+    EXPECT_EQ(run.exitCode, 0) << run.output << run.errors;
+    EXPECT_EQ(firstLine(run.output).rfind("KKT OK - ", 0), 0u) << run.output;
+}
+
+TEST_F(Health, FiscalStorageDaysLeftGiveWarningThenCritical) {
+    registerTool(path, {"fn", "days", "10"});
+    ProcessResult run = health();
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(firstLine(run.output).rfind("KKT WARNING - ", 0), 0u) << run.output;
+    EXPECT_THAT(run.output, HasSubstr(utf8("Срок действия ФН истекает через 10 дн.")));
+    registerTool(path, {"fn", "days", "2"});
+    run = health();
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_EQ(firstLine(run.output).rfind("KKT CRITICAL - ", 0), 0u) << run.output;
+    // The thresholds come from the sender settings.
+    path.host.writeSettings("vorna.cash.atol10.dll", "HealthWarnDays=1\nHealthCritDays=1\n");
+    EXPECT_EQ(health().exitCode, 0);
+}
+
+TEST_F(Health, UnconfirmedDocumentsOlderThan25DaysAreCritical) {
+    queueUnconfirmed(path, 14, 26);
+    const ProcessResult run = health();
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_THAT(firstLine(run.output), HasSubstr(utf8("Не переданы в ОФД 14 документов")));
+    EXPECT_THAT(firstLine(run.output), HasSubstr(utf8("через 4 дн. ККТ заблокирует чеки")));
+}
+
+TEST_F(Health, EachWarningFlagOfTheStorageIsCritical) {
+    for (const char* flag : {"need-replacement", "resource-exhausted", "memory-overflow",
+                             "ofd-timeout", "critical-error"}) {
+        registerTool(path, {"fn", "clear"});
+        registerTool(path, {"fn", "flag", flag, "on"});
+        const ProcessResult run = health();
+        EXPECT_EQ(run.exitCode, 2) << flag << ": " << run.output;
+        EXPECT_EQ(firstLine(run.output).rfind("KKT CRITICAL - ", 0), 0u) << run.output;
+    }
+    registerTool(path, {"fn", "clear"});
+    registerTool(path, {"fn", "state", "7"});
+    EXPECT_EQ(health().exitCode, 2);
+}
+
+TEST_F(Health, NoConnectionIsCritical) {
+    registerTool(path, {"fault", "connection-refused"});
+    const ProcessResult run = health();
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_THAT(firstLine(run.output), HasSubstr(utf8("Нет связи с ККТ")));
+}
+
+TEST_F(Health, ADriverWithoutTheExportIsUnknown) {
+    path.host.installDriver("recording_driver", "recording.dll");
+    path.host.writeSettings("recording.dll");
+    ProcessResult run = health();
+    EXPECT_EQ(run.exitCode, 3) << run.output;
+    EXPECT_EQ(firstLine(run.output).rfind("KKT UNKNOWN - ", 0), 0u) << run.output;
+    run = health({"--json"});
+    EXPECT_EQ(run.exitCode, 3);
+    const json object = json::parse(firstLine(run.output));
+    EXPECT_EQ(object["status"], "unknown");
+    EXPECT_TRUE(object["fn_days_left"].is_null());
+    EXPECT_TRUE(object["paper"].is_null());
+}
+
+TEST_F(Health, JsonHasExactlyTheKeysWithTheRegistersValues) {
+    registerTool(path, {"fn", "valid-until", "2031-05-17"});
+    registerTool(path, {"fn", "registrations", "11"});
+    registerTool(path, {"fn", "flag", "memory-overflow", "on"});
+    queueUnconfirmed(path, 3, 5);
+    const ProcessResult run = health({"--json"});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    const json object = json::parse(firstLine(run.output));
+    std::vector<std::string> keys;
+    for (auto it = object.begin(); it != object.end(); ++it) keys.push_back(it.key());
+    EXPECT_THAT(keys, ::testing::UnorderedElementsAre(
+                          "status", "fn_valid_until", "fn_days_left", "fn_registrations_left",
+                          "fn_state", "fn_need_replacement", "fn_resource_exhausted",
+                          "fn_memory_overflow", "fn_ofd_timeout", "fn_critical_error", "ofd_unsent",
+                          "ofd_first_unsent_number", "ofd_first_unsent_at",
+                          "ofd_oldest_unsent_days", "shift", "shift_hours", "paper", "reasons"));
+    EXPECT_EQ(object["status"], "critical");
+    EXPECT_EQ(object["fn_valid_until"], "2031-05-17");
+    EXPECT_GT(object["fn_days_left"].get<int>(), 1000);
+    EXPECT_EQ(object["fn_registrations_left"], 11);
+    EXPECT_EQ(object["fn_state"], 3);
+    EXPECT_EQ(object["fn_memory_overflow"], true);
+    EXPECT_EQ(object["fn_need_replacement"], false);
+    EXPECT_EQ(object["ofd_unsent"], 3);
+    EXPECT_EQ(object["ofd_first_unsent_number"], 100);
+    EXPECT_EQ(object["ofd_first_unsent_at"].get<std::string>().size(), 19u);
+    EXPECT_EQ(object["ofd_oldest_unsent_days"], 5);
+    EXPECT_EQ(object["shift"], "closed");
+    EXPECT_EQ(object["paper"], true);
+    ASSERT_EQ(object["reasons"].size(), 2u);
+}
+
+TEST(HealthAtTheCounter, FirstPaymentOfTheDayWarnsOnceAndIsRegistered) {
+    FullPathHost path({"--ffd", "1.2"});
+    registerTool(path, {"fn", "days", "10"});
+    // Two payments in one host process: the check comes once.
+    const ProcessResult run = path.run(
+        {"send",   "--unc",       "4711",     "--sum",  "12345",   "--pair", "SHORT=x",
+         "--pair", "TYPE_OPER=P", "--answer", "yes",    "--",      "send",   "--unc",
+         "4712",   "--sum",       "12345",    "--pair", "SHORT=x", "--pair", "TYPE_OPER=P"});
+    EXPECT_EQ(run.exitCode, 0) << run.output << run.errors;
+    EXPECT_EQ(occurrences(run.output, "result: 0"), 2u) << run.output;
+    EXPECT_EQ(path.registerFolder.receipts().size(), 2u);
+    EXPECT_EQ(occurrences(run.errors, utf8("[Состояние ККТ]")), 1u) << run.errors;
+    EXPECT_THAT(run.errors, HasSubstr(utf8("Срок действия ФН истекает через 10 дн.")));
+    EXPECT_EQ(occurrences(errorLogText(path), "KKT WARNING"), 1u) << errorLogText(path);
+    EXPECT_EQ(occurrences(utf8(path.host.fileText(path.host.operationLog())),
+                          utf8("Состояние ККТ: KKT WARNING")),
+              1u);
+}
+
+TEST(HealthAtTheCounter, WithTheBoxOffWarnsOnlyInTheLogs) {
+    FullPathHost path({"--ffd", "1.2"}, "HealthWarnBox=N\n");
+    registerTool(path, {"fn", "days", "10"});
+    PaymentRun run = path.pay({}, {"yes"});
+    EXPECT_EQ(run.result, 0) << run.output;
+    EXPECT_THAT(run.output, Not(HasSubstr(utf8("[Состояние ККТ]"))));
+    EXPECT_THAT(errorLogText(path), HasSubstr("KKT WARNING"));
+}
+
+TEST(HealthAtTheCounter, HealthCheckOffAsksTheRegisterNothing) {
+    FullPathHost path({"--ffd", "1.2"}, "HealthCheck=N\n");
+    registerTool(path, {"fn", "days", "10"});
+    PaymentRun run = path.pay({}, {"yes"});
+    EXPECT_EQ(run.result, 0) << run.output;
+    EXPECT_THAT(run.output, Not(HasSubstr(utf8("[Состояние ККТ]"))));
+    const std::vector<std::string> trace = path.registerFolder.traceLines();
+    for (int kind :
+         {libfptr::fndt::validity, libfptr::fndt::fnInfo, libfptr::fndt::ofdExchangeStatus})
+        EXPECT_FALSE(hasLineContaining(trace, ", " + std::to_string(libfptr::param::fnDataType) +
+                                                  ", " + std::to_string(kind) + ")"))
+            << kind;
+    EXPECT_THAT(errorLogText(path), Not(HasSubstr("KKT")));
+}
+
+TEST(BlockedStorage, RefusedForTheOperatorIsExplainedAndRegisteredOnceWhenTheLinkIsBack) {
+    FullPathHost path({"--ffd", "1.2"}, "PaymentJournal=payments.sqlite\n");
+    writeDriverSettings(path);
+    openShift(path);
+    queueUnconfirmed(path, 2, 31);
+    PaymentRun run = path.pay({}, {"yes"});
+    EXPECT_EQ(run.result, 99) << run.output;
+    EXPECT_TRUE(run.newReceipts.empty());
+    // The driver's log is in Windows-1251, as the literals here.
+    const std::string advice = "восстановите связь с ОФД";
+    EXPECT_TRUE(hasLineContaining(driverLogLines(path), "ошибка 137: "));
+    EXPECT_TRUE(hasLineContaining(driverLogLines(path), advice));
+    EXPECT_THAT(errorLogText(path), HasSubstr(utf8(advice)));
+    EXPECT_THAT(errorLogText(path), HasSubstr(utf8("ошибка ФН 137")));
+    registerTool(path, {"ofd", "online"});
+    run = path.pay({}, {"yes"});
+    EXPECT_EQ(run.result, 0) << run.output;
+    EXPECT_EQ(run.newReceipts.size(), 1u);
+    run = path.pay({}, {"yes"});
+    EXPECT_EQ(run.result, 0) << run.output;
+    EXPECT_EQ(path.registerFolder.receipts().size(), 1u);
+}
+
+TEST(BlockedStorage, AnExpiredStorageRefusesTheReceipt) {
+    FullPathHost path({"--ffd", "1.2"});
+    openShift(path);
+    registerTool(path, {"fn", "days", "0"});
+    PaymentRun run = path.pay({}, {"yes"});
+    EXPECT_EQ(run.result, 99) << run.output;
+    EXPECT_TRUE(run.newReceipts.empty());
+    EXPECT_THAT(errorLogText(path), HasSubstr(utf8("замените ФН")));
 }
 
 }  // namespace

@@ -63,8 +63,8 @@ std::vector<std::string> splitList(const std::string& text) {
     return items;
 }
 
-const std::vector<std::string> kCommands = {"x-report", "z-report", "check",   "check-link",
-                                            "info",     "send",     "journal", "settle"};
+const std::vector<std::string> kCommands = {"x-report", "z-report", "check",  "check-link", "info",
+                                            "send",     "journal",  "settle", "health"};
 const std::vector<std::string> kNullable = {"unc", "pairs", "key", "value", "result-text", "info"};
 }  // namespace
 
@@ -118,7 +118,11 @@ CommandLine parseCommandLine(int argc, char** argv) {
         } else if ((line.command == "journal" || line.command == "settle") && option == "--unc") {
             line.unc = argumentToCp1251(value());
             uncGiven = true;
-        } else if ((line.command == "journal" || line.command == "settle") && option == "--code") {
+        } else if (line.command == "health" && option == "--json") {
+            line.json = true;
+        } else if ((line.command == "journal" || line.command == "settle" ||
+                    line.command == "health") &&
+                   option == "--code") {
             line.code = argumentToCp1251(value());
         } else if (line.command == "settle" && option == "--type") {
             line.typeOper = value();
@@ -175,6 +179,10 @@ const char* usageText() {
            "  settle --unc N [--type P|V] [--code IBS_CODE]\n"
            "          settles a record in doubt against the register's fiscal storage,\n"
            "          registering nothing, and prints what it found\n"
+           "the register's health, for bank IT and monitoring (Nagios, Icinga, Zabbix):\n"
+           "  health [--json] [--code IBS_CODE]\n"
+           "          first line KKT OK|WARNING|CRITICAL|UNKNOWN - reasons; exit code 0, 1, 2, 3\n"
+           "          (--json: one object instead)\n"
            "options for every command:\n"
            "  --answer yes,no,...      answers the library's message boxes in order\n"
            "  --library PATH           the sender library (default: the one beside vorna-cash)\n"

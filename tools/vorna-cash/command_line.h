@@ -26,6 +26,7 @@ struct CommandLine {
     std::string typeOper = "P";  // TYPE_OPER of the record (settle)
     std::string since;           // journal: records started on or after this date
     std::string state;           // journal: records in this state
+    bool json = false;           // health: one JSON object instead of the status line
     bool wantsNull(const std::string& argument) const;
 };
 

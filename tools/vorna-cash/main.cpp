@@ -9,6 +9,7 @@
 
 #include "common/platform/platform.h"
 #include "tools/vorna-cash/command_line.h"
+#include "tools/vorna-cash/health_command.h"
 #include "tools/vorna-cash/journal_commands.h"
 #include "vorna/cash_sender.h"
 
@@ -145,6 +146,7 @@ int main(int argc, char** argv) {
         platform::MessageBoxAnswers answerer(calls.front().answers);
         return tool::runJournalCommand(calls.front());
     }
+    if (calls.front().command == "health") return tool::runHealthCommand(calls.front());
     const std::string& chosen = calls.front().library;
     std::string path = chosen.empty() ? defaultLibrary() : chosen;
     platform::LibraryHandle library = platform::loadLibrary(path);

@@ -59,6 +59,9 @@ typedef void* libfptr_handle;
     /* Copies at most size bytes; returns the number of bytes the value has. */                    \
     X(int, libfptr_get_param_bytearray,                                                            \
       (libfptr_handle handle, int paramId, unsigned char* buffer, int size))                       \
+    X(void, libfptr_set_param_datetime,                                                            \
+      (libfptr_handle handle, int paramId, int year, int month, int day, int hour, int minute,     \
+       int second))                                                                                \
     X(void, libfptr_get_param_datetime,                                                            \
       (libfptr_handle handle, int paramId, int* year, int* month, int* day, int* hour,             \
        int* minute, int* second))                                                                  \

@@ -1,0 +1,83 @@
+#include "cash/sender/health/daily_health_check.h"
+
+#include <exception>
+
+#include "cash/sender/call_frame.h"
+#include "cash/sender/cash_driver_library.h"
+#include "cash/sender/driver_call.h"
+#include "cash/sender/driver_run.h"
+#include "cash/sender/dynamic_library.h"
+#include "cash/sender/health/health_status.h"
+#include "cash/sender/sender_settings.h"
+#include "cash/shared/civil_date.h"
+#include "common/platform/platform.h"
+#include "common/sender_log.h"
+
+namespace vorna {
+
+namespace {
+
+// The local day of this process's last check (a day number; none yet: below 0).
+long long checkedDay = -1;
+
+void tellCashier(const HealthVerdict& verdict) {
+    std::string text;
+    for (const std::string& reason : verdict.reasons) text += (text.empty() ? "" : "\n") + reason;
+    platform::messageBox(
+        text, "Состояние ККТ", platform::Buttons::ok,
+        verdict.status == HealthStatus::critical ? platform::Icon::error : platform::Icon::warning);
+}
+
+void checkHealth(const FrameState& frame, const std::string& code, const CalendarDate& today) {
+    const SenderSettings& settings = SenderSettings::instance();
+    // A driver without the health export is left alone: no object of it is
+    // made and nothing is logged. The probe keeps the library loaded for the run.
+    const dynamic_library probe(settings.cashDriver);
+    if (!probe.optional_address(cash::kRegisterHealthEntryPoint)) return;
+    HealthVerdict verdict;
+    runWithDriver(code, [&](CashDriverLibrary& driver) {
+        const cash::QueryRegisterHealthFunction query = driver.registerHealthQuery();
+        if (!query) {
+            verdict = judgeHealth(nullptr, 0, healthThresholds(settings), today);
+            return 0;
+        }
+        cash::RegisterHealth health{};
+        cash::ICash* object = driver.object();
+        const int result = callDriver([&] { return query(object, &health); });
+        verdict = judgeHealth(&health, result, healthThresholds(settings), today);
+        return 0;
+    });
+    const std::string line = "Состояние ККТ: " + healthStatusLine(verdict);
+    logLine(frame, line);
+    if (verdict.status != HealthStatus::warning && verdict.status != HealthStatus::critical) return;
+    if (frame.logging) appendErrorLine(errorLogTarget(), line);
+    if (healthWarnBoxOn(settings)) tellCashier(verdict);
+}
+
+}  // namespace
+
+void checkHealthOncePerDay(const FrameState& frame, const std::string& code) noexcept {
+    try {
+        if (!healthCheckOn(SenderSettings::instance())) return;
+        platform::DateTime now;
+        if (!platform::localTime(now)) return;
+        const long long day = cash::civilDayNumber(now.year, now.month, now.day);
+        if (day == checkedDay) return;
+        // Once a day whatever the check's outcome: a failing check must not
+        // cost every later payment of the day a second driver run.
+        checkedDay = day;
+        checkHealth(frame, code, CalendarDate{now.year, now.month, now.day});
+    } catch (const std::exception& e) {
+        try {
+            logLine(frame, std::string("Состояние ККТ не проверено: ") + e.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        try {
+            logLine(frame, "Состояние ККТ не проверено");
+        } catch (...) {
+        }
+    }
+}
+
+}  // namespace vorna
