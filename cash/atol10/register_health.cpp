@@ -12,7 +12,6 @@
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
-#include "cash/shared/civil_date.h"
 #include "common/driver_log.h"
 #include "common/platform/platform.h"
 
@@ -85,14 +84,18 @@ int Cash::QueryRegisterHealth(RegisterHealth* out) {
         if (plausibleDate(until)) {
             std::snprintf(out->fnValidUntil, sizeof out->fnValidUntil, "%04d-%02d-%02d", until.year,
                           until.month, until.day);
-            platform::DateTime today;
-            if (platform::localTime(today))
-                out->fnDaysLeft =
-                    static_cast<int>(civilDayNumber(until.year, until.month, until.day) -
-                                     civilDayNumber(today.year, today.month, today.day));
         }
         out->fnRegistrationsLeft =
             fptr10::libfptr_get_param_int(handle_, module_, p::registrationsRemain);
+    }
+    // Days left as the register counts them from today (its own calendar of
+    // the storage's validity, not ours).
+    platform::DateTime today;
+    if (!lost && platform::localTime(today)) {
+        fptr10::libfptr_set_param_datetime(handle_, module_, p::dateTime, today.year, today.month,
+                                           today.day, 0, 0, 0);
+        if (healthQuery(true, libfptr::fndt::validityDays, lost))
+            out->fnDaysLeft = fptr10::libfptr_get_param_int(handle_, module_, p::dateDaysLeft);
     }
     if (healthQuery(true, libfptr::fndt::fnInfo, lost)) {
         out->fnState = fptr10::libfptr_get_param_int(handle_, module_, p::fnState);
