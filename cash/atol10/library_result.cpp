@@ -15,6 +15,7 @@ namespace atol10 {
 namespace {
 
 int lastRefusal = 0;
+std::string lastRefusalText;
 
 // The current library's failure numbers (libfptr_error_code).
 int mapFailureNumber(int number) {
@@ -75,7 +76,12 @@ const char* storageRefusalAdvice(int failureNumber) {
 
 int lastStorageRefusal() { return lastRefusal; }
 
-void forgetStorageRefusal() { lastRefusal = 0; }
+const std::string& lastStorageRefusalText() { return lastRefusalText; }
+
+void forgetStorageRefusal() {
+    lastRefusal = 0;
+    lastRefusalText.clear();
+}
 
 int mapLibraryResult(int libraryValue) {
     const int number = fptr10::lastFailure().number;
@@ -85,6 +91,7 @@ int mapLibraryResult(int libraryValue) {
         if (const char* advice = storageRefusalAdvice(number)) {
             writeLog("   atol10->ФН: ошибка " + logText(number) + ": " + advice);
             lastRefusal = number;
+            lastRefusalText = fptr10::lastFailure().description;
         }
     }
     return mapLibraryResult(libraryValue, number);

@@ -4,6 +4,8 @@
 // result codes pass through unchanged.
 #pragma once
 
+#include <string>
+
 namespace vorna {
 namespace cash {
 namespace atol10 {
@@ -20,6 +22,8 @@ const char* storageRefusalAdvice(int failureNumber);
 // process (0: none since forgetStorageRefusal), and forgetting it (a new
 // driver object starts with none).
 int lastStorageRefusal();
+// The library's own description of that refusal (Windows-1251).
+const std::string& lastStorageRefusalText();
 void forgetStorageRefusal();
 
 }  // namespace atol10

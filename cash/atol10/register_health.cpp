@@ -149,6 +149,7 @@ int Cash::QueryStorageRefusal(StorageRefusal* out) {
     if (const char* advice = storageRefusalAdvice(out->number)) {
         std::strncpy(out->advice, advice, sizeof out->advice - 1);
     }
+    std::strncpy(out->description, lastStorageRefusalText().c_str(), sizeof out->description - 1);
     return kSuccess;
 }
 

@@ -45,10 +45,12 @@ using QueryRegisterHealthFunction = int (*)(ICash* object, RegisterHealth* out);
 
 // Why the register refused the last operation of this object, when its fiscal
 // storage refuses documents: the library's failure number and a text for a
-// person (what happened and what to do); number 0 when no such refusal happened.
+// person (what happened and what to do), beside the library's own description
+// of the failure; number 0 when no such refusal happened. Texts in Windows-1251.
 struct StorageRefusal {
     int number;
     char advice[256];
+    char description[256];
 };
 
 // The export's name and type; reads nothing from the register. Returns 0, or

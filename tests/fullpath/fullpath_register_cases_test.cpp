@@ -789,7 +789,8 @@ TEST(BlockedStorage, RefusedForTheOperatorIsExplainedAndRegisteredOnceWhenTheLin
     EXPECT_TRUE(hasLineContaining(driverLogLines(path), "ошибка 137: "));
     EXPECT_TRUE(hasLineContaining(driverLogLines(path), advice));
     EXPECT_THAT(errorLogText(path), HasSubstr(utf8(advice)));
-    EXPECT_THAT(errorLogText(path), HasSubstr(utf8("ошибка ФН 137")));
+    // The number, the library's own text and what to do.
+    EXPECT_THAT(errorLogText(path), HasSubstr(utf8("ошибка ФН 137 [Исчерпан ресурс ФН]: ")));
     registerTool(path, {"ofd", "online"});
     run = path.pay({}, {"yes"});
     EXPECT_EQ(run.result, 0) << run.output;

@@ -1,5 +1,6 @@
 #include "cash/atol10/fptr10/binding.h"
 
+#include <cstdio>
 #include <type_traits>
 
 #include "cash/atol10/config.h"
@@ -179,8 +180,10 @@ void recordFailure(Handle handle, Module module, const char* name, int result) {
     const int number = result == -1 ? libfptr_error_code(handle, module) : result;
     lastFailure_.call = name;
     lastFailure_.number = number;
-    writeLog(std::string("   ") + name + ": ошибка " + logText(number) + " [" +
-             toNarrow(errorDescription(handle, module)) + "]");
+    const std::string description = toNarrow(errorDescription(handle, module));
+    std::snprintf(lastFailure_.description, sizeof lastFailure_.description, "%s",
+                  description.c_str());
+    writeLog(std::string("   ") + name + ": ошибка " + logText(number) + " [" + description + "]");
 }
 
 template <typename Entry, typename Result, typename... Args>

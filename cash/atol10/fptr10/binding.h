@@ -31,6 +31,9 @@ using Module = platform::LibraryHandle;
 struct LibraryFailure {
     const char* call = nullptr;
     int number = 0;
+    // libfptr_error_description, Windows-1251, cut to the array. A plain array:
+    // a thread_local with a destructor would keep the driver from unloading.
+    char description[256] = {};
 };
 const LibraryFailure& lastFailure();
 

@@ -16,8 +16,11 @@ void reportStorageRefusal(CashDriverLibrary& driver) noexcept {
         cash::StorageRefusal refusal{};
         if (query(driver.object(), &refusal) != cash::kSuccess || refusal.number == 0) return;
         refusal.advice[sizeof refusal.advice - 1] = '\0';
+        refusal.description[sizeof refusal.description - 1] = '\0';
+        const std::string libraryText =
+            refusal.description[0] ? std::string(" [") + refusal.description + "]" : "";
         appendErrorLine(errorLogTarget(), "ККТ отказала в операции, ошибка ФН " +
-                                              std::to_string(refusal.number) + ": " +
+                                              std::to_string(refusal.number) + libraryText + ": " +
                                               refusal.advice);
     } catch (...) {
         // The operation's own result goes back to the host all the same.
