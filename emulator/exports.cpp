@@ -8,6 +8,7 @@
 
 #include "cash/atol10/fptr10/fptr10_api.h"
 
+#include "emulator/civil_date.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
 #include "emulator/faults.h"
@@ -481,6 +482,15 @@ void libfptr_set_param_double(libfptr_handle handle, int paramId, double value) 
 void libfptr_set_param_bytearray(libfptr_handle handle, int paramId, const unsigned char* value,
                                  int size) {
     calls::setParamBytes(handle, paramId, value, size);
+    finish();
+}
+
+void libfptr_set_param_datetime(libfptr_handle handle, int paramId, int year, int month, int day,
+                                int hour, int minute, int second) {
+    const CivilTime t{year, month, day, hour, minute, second};
+    const std::int64_t moment = fromCivil(t);
+    setParam(handle, "libfptr_set_param_datetime", paramId, ParamValue::ofDateTime(moment),
+             formatTime(moment));
     finish();
 }
 
