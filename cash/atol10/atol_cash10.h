@@ -53,6 +53,12 @@ public:
         return cash_.QueryFiscalDocument(number, out);
     }
 
+    // The driver's optional export RegisterCorrection (not an ICash slot).
+    int RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* out,
+                           std::string& reason) {
+        return cash_.RegisterCorrection(request, out, reason);
+    }
+
     // Whether the register library was loaded for this object.
     bool libraryLoaded() const { return cash_.module_ != nullptr; }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cash/atol10/fptr10/binding.h"
+#include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
 
 namespace vorna {
@@ -62,6 +63,10 @@ public:
     // The fiscal storage's last document number (number 0) or one document;
     // connects when not connected. 0, or the mapped failure (never 0 then).
     int QueryFiscalDocument(unsigned number, FiscalDocument* out);
+    // A self-initiated correction receipt of the payment the object was set up
+    // for; reason tells why nothing was registered when the register cannot.
+    int RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* out,
+                           std::string& reason);
 
     void* slipDialog_;
     fptr10::Handle handle_;
