@@ -69,6 +69,11 @@ cash::QueryFiscalDocumentFunction CashDriverLibrary::fiscalDocumentQuery() const
         library_.optional_address(cash::kFiscalDocumentEntryPoint));
 }
 
+cash::RegisterCorrectionFunction CashDriverLibrary::correctionRegistration() const {
+    return reinterpret_cast<cash::RegisterCorrectionFunction>(
+        library_.optional_address(cash::kCorrectionEntryPoint));
+}
+
 void CashDriverLibrary::destroyObject() {
     if (!object_) return;
     auto destroy = reinterpret_cast<DestroyObjectFunction>(library_.func_address("DestroyObject"));

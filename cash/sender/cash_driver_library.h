@@ -6,6 +6,7 @@
 
 #include "cash/sender/dynamic_library.h"
 #include "cash/shared/ICash.h"
+#include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
 
 namespace vorna {
@@ -27,6 +28,8 @@ public:
     cash::ICash* object() const { return object_; }
     // The driver's optional reading of the fiscal storage; null when it has none.
     cash::QueryFiscalDocumentFunction fiscalDocumentQuery() const;
+    // The driver's optional correction receipt; null when it has none.
+    cash::RegisterCorrectionFunction correctionRegistration() const;
     const std::string& driverName() const { return driverName_; }
 
     // Gives the object to "DestroyObject"; the library is unloaded when this

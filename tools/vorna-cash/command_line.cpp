@@ -63,8 +63,8 @@ std::vector<std::string> splitList(const std::string& text) {
     return items;
 }
 
-const std::vector<std::string> kCommands = {"x-report", "z-report", "check",   "check-link",
-                                            "info",     "send",     "journal", "settle"};
+const std::vector<std::string> kCommands = {"x-report", "z-report", "check",  "check-link", "info",
+                                            "send",     "journal",  "settle", "correct"};
 const std::vector<std::string> kNullable = {"unc", "pairs", "key", "value", "result-text", "info"};
 }  // namespace
 
@@ -115,12 +115,18 @@ CommandLine parseCommandLine(int argc, char** argv) {
                     "info, not '" +
                     argument + "'");
             line.nullArguments.push_back(argument);
-        } else if ((line.command == "journal" || line.command == "settle") && option == "--unc") {
+        } else if (line.command == "correct" && option == "--date") {
+            line.date = value();
+            if (line.date.size() != 10 || line.date[4] != '-' || line.date[7] != '-')
+                throw std::invalid_argument("--date takes a date YYYY-MM-DD");
+        } else if (line.command == "correct" && option == "--service") {
+            line.service = argumentToCp1251(value());
+        } else if (isJournalCommand(line.command) && option == "--unc") {
             line.unc = argumentToCp1251(value());
             uncGiven = true;
-        } else if ((line.command == "journal" || line.command == "settle") && option == "--code") {
+        } else if (isJournalCommand(line.command) && option == "--code") {
             line.code = argumentToCp1251(value());
-        } else if (line.command == "settle" && option == "--type") {
+        } else if ((line.command == "settle" || line.command == "correct") && option == "--type") {
             line.typeOper = value();
             if (line.typeOper != "P" && line.typeOper != "V")
                 throw std::invalid_argument("--type takes P or V");
@@ -131,9 +137,11 @@ CommandLine parseCommandLine(int argc, char** argv) {
         } else if (line.command == "journal" && option == "--state") {
             line.state = value();
             if (line.state != "started" && line.state != "registered" && line.state != "refused" &&
-                line.state != "in doubt" && line.state != "in-doubt")
+                line.state != "in doubt" && line.state != "in-doubt" &&
+                line.state != "correcting" && line.state != "corrected")
                 throw std::invalid_argument(
-                    "--state takes started, registered, refused or in-doubt");
+                    "--state takes started, registered, refused, in-doubt, correcting or "
+                    "corrected");
             if (line.state == "in-doubt") line.state = "in doubt";
         } else if (line.command == "send" && option == "--unc") {
             line.unc = argumentToCp1251(value());
@@ -153,9 +161,14 @@ CommandLine parseCommandLine(int argc, char** argv) {
         throw std::invalid_argument("send needs --unc");
     if (line.command == "send" && !sumGiven) throw std::invalid_argument("send needs --sum");
     if (line.command == "settle" && !uncGiven) throw std::invalid_argument("settle needs --unc");
+    if (line.command == "correct" && !uncGiven) throw std::invalid_argument("correct needs --unc");
     if (line.command == "check" && !line.pairs.empty())
         throw std::invalid_argument("check takes no --pair");
     return line;
+}
+
+bool isJournalCommand(const std::string& command) {
+    return command == "journal" || command == "settle" || command == "correct";
 }
 
 bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
@@ -170,11 +183,18 @@ const char* usageText() {
            "  send --unc N --sum KOPECKS [--comis K] [--no-print] [--pair KEY=VALUE]...\n"
            "the payment journal (PaymentJournal of vorna.cash.sender.ini beside vorna-cash):\n"
            "  journal [--unc N] [--since YYYY-MM-DD] [--state "
-           "started|registered|refused|in-doubt]\n"
-           "          [--code IBS_CODE]          lists the records\n"
+           "started|registered|refused|in-doubt|\n"
+           "          correcting|corrected] [--code IBS_CODE]          lists the records\n"
            "  settle --unc N [--type P|V] [--code IBS_CODE]\n"
            "          settles a record in doubt against the register's fiscal storage,\n"
            "          registering nothing, and prints what it found\n"
+           "  correct --unc N [--type P|V] [--code IBS_CODE] [--date YYYY-MM-DD]\n"
+           "          [--service NAME]\n"
+           "          a correction receipt for a payment the register refused: the same\n"
+           "          sum, tax and agent data, dated with the settlement's day (--date,\n"
+           "          default: the day the record started); safe to repeat, it prints the\n"
+           "          receipt (fiscal document number, fiscal sign, time); --service names\n"
+           "          the service for a record of the journal's earlier version\n"
            "options for every command:\n"
            "  --answer yes,no,...      answers the library's message boxes in order\n"
            "  --library PATH           the sender library (default: the one beside vorna-cash)\n"

@@ -26,6 +26,8 @@ struct CommandLine {
     std::string typeOper = "P";  // TYPE_OPER of the record (settle)
     std::string since;           // journal: records started on or after this date
     std::string state;           // journal: records in this state
+    std::string date;            // correct: the day of the settlement corrected
+    std::string service;         // correct: the service name of a record of the earlier layout
     bool wantsNull(const std::string& argument) const;
 };
 
@@ -34,6 +36,9 @@ CommandLine parseCommandLine(int argc, char** argv);
 
 // The usage text.
 const char* usageText();
+
+// journal, settle and correct: commands on the payment journal itself.
+bool isJournalCommand(const std::string& command);
 
 // "--help" or "-h": the usage is printed and the tool exits with 0.
 bool isHelpOption(const std::string& argument);
