@@ -164,6 +164,41 @@ TEST_F(CorrectionFullPath, ARefusedPaymentIsCorrectedOnceAndTheRepeatNamesTheSam
     EXPECT_EQ(corrections().size(), 1u);
 }
 
+// The calls of one correction in the library's order: the basis formed of the
+// date, the receipt typed, 1173 and 1174 set, then opened, and the position,
+// payment, close and confirmation as a payment's.
+TEST_F(CorrectionFullPath, TheCorrectionFollowsTheLibrarysOrderOfCalls) {
+    refusedForNoConnection();
+    RegisterFolder& folder = path.registerFolder;
+    folder.save();
+    folder.restore();
+    ASSERT_EQ(correct().exitCode, 0);
+    const std::vector<std::string> trace = folder.traceLines();
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"libfptr_set_param_datetime", ", " + n::id(n::tag::correctionDate) + ", "},
+        {"libfptr_util_form_tlv", ""},
+        {"libfptr_get_param_bytearray", ", " + n::id(n::param::tagValue)},
+        {"libfptr_set_param_int",
+         ", " + n::id(n::param::receiptType) + ", " + n::id(n::rt::sellCorrection) + ")"},
+        {"libfptr_set_param_int",
+         ", " + n::id(n::tag::correctionType) + ", " + n::id(n::correctionType::self) + ")"},
+        {"libfptr_set_param_bytearray", ", " + n::id(n::tag::correctionBase) + ", "},
+        {"libfptr_open_receipt", ""},
+        {"libfptr_registration", ""},
+        {"libfptr_payment", ""},
+        {"libfptr_close_receipt", ""},
+        {"libfptr_check_document_closed", ""},
+    };
+    std::size_t at = 0;
+    for (const auto& [function, argument] : expected) {
+        while (at < trace.size() && !(calledFunction(trace[at]) == function &&
+                                      trace[at].find(argument) != std::string::npos))
+            ++at;
+        ASSERT_LT(at, trace.size()) << function << argument << " in its place";
+        ++at;
+    }
+}
+
 TEST_F(CorrectionFullPath, RefusalsRegisterNothing) {
     const std::size_t before = path.registerFolder.receipts().size();
     const std::string tapeBefore = tape();
