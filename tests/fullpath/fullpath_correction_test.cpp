@@ -240,6 +240,13 @@ TEST_F(CorrectionFullPath, RefusalsRegisterNothing) {
 
 TEST_F(CorrectionFullPath, AnEarlierDateIsTheDateCorrected) {
     refusedForNoConnection();
+    // The line still down: the driver's result with its text, nothing made.
+    lineDown();
+    ProcessResult down = correct({"--date", "2026-01-15"});
+    EXPECT_EQ(down.exitCode, 1) << down.output;
+    EXPECT_THAT(down.output, HasSubstr(utf8("не зарегистрирован: 1 ККТ не подключена")));
+    EXPECT_TRUE(corrections().empty());
+    path.registerFolder.clearFaults();
     ProcessResult made = correct({"--date", "2026-01-15"});
     EXPECT_EQ(made.exitCode, 0) << made.output;
     ASSERT_EQ(corrections().size(), 1u);
