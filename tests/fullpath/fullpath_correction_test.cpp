@@ -256,6 +256,25 @@ TEST_F(CorrectionFullPath, AnEarlierDateIsTheDateCorrected) {
     EXPECT_THAT(tape(), HasSubstr(utf8("ДАТА КОРРЕКТИРУЕМОГО РАСЧЕТА 15.01.2026")));
 }
 
+// A correction begun and never finished may be fiscal: a send of the transfer
+// registers nothing until correct has settled it.
+TEST_F(CorrectionFullPath, ASendOfACorrectionInDoubtRegistersNothing) {
+    refusedForNoConnection();
+    {
+        PaymentJournal journal(journalPath);
+        journal.beginCorrection(JournalKey{"", "4711", "P"}, today());
+    }
+    PaymentRun sent = path.pay();
+    EXPECT_EQ(sent.result, 99) << sent.output;
+    EXPECT_TRUE(sent.newReceipts.empty());
+    ProcessResult settled = correct();
+    EXPECT_EQ(settled.exitCode, 0) << settled.output;
+    EXPECT_EQ(corrections().size(), 1u);
+    EXPECT_EQ(path.pay().result, 0);
+    EXPECT_EQ(corrections().size(), 1u);
+    EXPECT_EQ(receiptsOfThePayment(), 2u) << "the opening payment's and the correction";
+}
+
 // A record registered without its receipt's number still owns one receipt of
 // its sum after its starting point: another payment's doubt never takes it.
 TEST_F(CorrectionFullPath, AnUnreadReceiptIsNotTakenForAnotherPaymentsReceipt) {
