@@ -257,8 +257,8 @@ TEST_F(CorrectionFullPath, AnEarlierDateIsTheDateCorrected) {
 }
 
 // A correction begun and never finished may be fiscal: a send of the transfer
-// registers nothing until correct has settled it.
-TEST_F(CorrectionFullPath, ASendOfACorrectionInDoubtRegistersNothing) {
+// registers nothing until it is settled.
+TEST_F(CorrectionFullPath, ASendOfACorrectionInDoubtRegistersNothingUntilItIsSettled) {
     refusedForNoConnection();
     {
         PaymentJournal journal(journalPath);
@@ -267,8 +267,13 @@ TEST_F(CorrectionFullPath, ASendOfACorrectionInDoubtRegistersNothing) {
     PaymentRun sent = path.pay();
     EXPECT_EQ(sent.result, 99) << sent.output;
     EXPECT_TRUE(sent.newReceipts.empty());
-    ProcessResult settled = correct();
+    // settle reads the storage for the correction: it never reached its receipt.
+    ProcessResult settled = path.run({"settle", "--unc", "4711"});
     EXPECT_EQ(settled.exitCode, 0) << settled.output;
+    EXPECT_THAT(settled.output, HasSubstr("settle: correction not registered"));
+    EXPECT_THAT(path.run({"journal", "--unc", "4711"}).output, HasSubstr("state=refused"));
+    ProcessResult made = correct();
+    EXPECT_EQ(made.exitCode, 0) << made.output;
     EXPECT_EQ(corrections().size(), 1u);
     EXPECT_EQ(path.pay().result, 0);
     EXPECT_EQ(corrections().size(), 1u);
