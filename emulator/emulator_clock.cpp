@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cash/shared/civil_date.h"
 #include "common/platform/platform.h"
 
 namespace vorna {
@@ -10,14 +11,7 @@ namespace emulator {
 namespace {
 
 // Days since 1970-01-01 of a civil date (proleptic Gregorian).
-std::int64_t daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
+std::int64_t daysFromCivil(int y, int m, int d) { return cash::civilDayNumber(y, m, d); }
 
 std::int64_t secondsOf(const platform::DateTime& t) {
     return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;

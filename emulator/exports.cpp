@@ -484,6 +484,15 @@ void libfptr_set_param_bytearray(libfptr_handle handle, int paramId, const unsig
     finish();
 }
 
+void libfptr_set_param_datetime(libfptr_handle handle, int paramId, int year, int month, int day,
+                                int hour, int minute, int second) {
+    const CivilTime t{year, month, day, hour, minute, second};
+    const std::int64_t moment = fromCivil(t);
+    setParam(handle, "libfptr_set_param_datetime", paramId, ParamValue::ofDateTime(moment),
+             formatTime(moment));
+    finish();
+}
+
 unsigned int libfptr_get_param_int(libfptr_handle handle, int paramId) {
     return finish(calls::getParamInt(handle, paramId));
 }
@@ -499,19 +508,6 @@ int libfptr_get_param_str(libfptr_handle handle, int paramId, wchar_t* buffer, i
 int libfptr_get_param_bytearray(libfptr_handle handle, int paramId, unsigned char* buffer,
                                 int size) {
     return finish(calls::getParamBytes(handle, paramId, buffer, size));
-}
-void libfptr_set_param_datetime(libfptr_handle handle, int paramId, int year, int month, int day,
-                                int hour, int minute, int second) {
-    CivilTime t;
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    setParam(handle, "libfptr_set_param_datetime", paramId, ParamValue::ofDateTime(fromCivil(t)),
-             civilText(t));
-    finish();
 }
 void libfptr_get_param_datetime(libfptr_handle handle, int paramId, int* year, int* month, int* day,
                                 int* hour, int* minute, int* second) {

@@ -35,8 +35,20 @@ int fnDocumentType(const json& document) {
     return 0;
 }
 
-// Tag 1054 of a receipt type: 1 sale, 2 sale return.
-int operationType(int receiptType) { return receiptType == 2 ? 2 : receiptType == 1 ? 1 : 0; }
+// Tag 1054 of a receipt type: 1 sale, 2 sale return; a correction has its
+// operation's (7 corrects a sale, 8 a sale return).
+int operationType(int receiptType) {
+    switch (receiptType) {
+        case libfptr::rt::sell:
+        case libfptr::rt::sellCorrection:
+            return 1;
+        case libfptr::rt::sellReturn:
+        case libfptr::rt::sellReturnCorrection:
+            return 2;
+        default:
+            return 0;
+    }
+}
 
 // The read-back parameters of one document, as the storage reports them.
 void describeDocument(const json& document, ParamSet& out) {
@@ -53,6 +65,7 @@ void describeDocument(const json& document, ParamSet& out) {
     out.set(libfptr::tag::total, ParamValue::ofDouble(total));
     out.set(libfptr::tag::operationType,
             ParamValue::ofInt(operationType(document["receiptType"].get<int>())));
+    out.set(libfptr::param::receiptType, ParamValue::ofInt(document["receiptType"].get<int>()));
 }
 
 }  // namespace

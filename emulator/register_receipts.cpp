@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cash/atol10/fptr10/fptr10_numbers.h"
+#include "emulator/correction_receipts.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
 #include "emulator/tlv.h"
@@ -56,9 +57,15 @@ std::string paymentTypeName(int type) {
 }
 
 std::string receiptTypeName(int type) {
-    return type == libfptr::rt::sell         ? u8"ПРИХОД"
-           : type == libfptr::rt::sellReturn ? u8"ВОЗВРАТ ПРИХОДА"
-                                             : "";
+    return type == libfptr::rt::sell || type == libfptr::rt::sellCorrection ? u8"ПРИХОД"
+           : type == libfptr::rt::sellReturn || type == libfptr::rt::sellReturnCorrection
+               ? u8"ВОЗВРАТ ПРИХОДА"
+               : "";
+}
+
+// Money comes in with a sale and its correction, goes out with a return and its correction.
+bool moneyComesIn(int type) {
+    return type == libfptr::rt::sell || type == libfptr::rt::sellCorrection;
 }
 
 std::int64_t fiscalSign(int document, std::int64_t total) {
@@ -73,7 +80,15 @@ int RegisterMachine::openReceipt() {
     if (int e = requireConnection()) return e;
     if (int e = requireNoDocument()) return e;
     const ParamValue* type = instance_.input.find(libfptr::param::receiptType);
-    if (!type || (type->asInt() != 1 && type->asInt() != 2)) return error::invalidParameter;
+    if (!type) return error::invalidParameter;
+    const int receiptType = static_cast<int>(type->asInt());
+    const bool correction = receiptType == libfptr::rt::sellCorrection ||
+                            receiptType == libfptr::rt::sellReturnCorrection;
+    if (receiptType != libfptr::rt::sell && receiptType != libfptr::rt::sellReturn && !correction)
+        return error::invalidParameter;
+    if (correction)
+        if (int e = checkCorrection(instance_.input, s_["registration"]["1209"].get<int>(), now()))
+            return e;
     const ParamValue* electronic = instance_.input.find(libfptr::param::receiptElectronically);
     const bool isElectronic = electronic && electronic->asInt() != 0;
     if (!isElectronic)
@@ -186,13 +201,18 @@ int RegisterMachine::closeReceipt() {
     const int type = receipt["type"].get<int>();
     const std::int64_t cash = total - cashless;  // cash kept or handed back
     const std::int64_t change = paid - total;
-    if (type == libfptr::rt::sellReturn && cash > s_["cashBalance"].get<std::int64_t>())
+    if (!moneyComesIn(type) && cash > s_["cashBalance"].get<std::int64_t>())
         return error::notEnoughCash;
 
     const int number = nextDocumentNumber();
     const int receiptNumber = s_["counters"]["receipt"].get<int>() + 1;
-    std::vector<std::string> lines = documentHeader(
-        u8"КАССОВЫЙ ЧЕК " + std::to_string(receiptNumber) + "  " + receiptTypeName(type), number);
+    const bool correction = isCorrectionType(type);
+    std::vector<std::string> lines =
+        documentHeader((correction ? u8"КАССОВЫЙ ЧЕК КОРРЕКЦИИ " : u8"КАССОВЫЙ ЧЕК ") +
+                           std::to_string(receiptNumber) + "  " + receiptTypeName(type),
+                       number);
+    if (correction)
+        for (const std::string& line : correctionLines(receipt["tags"])) lines.push_back(line);
     lines.push_back(ruleLine('-'));
     json positions = json::array();
     for (const auto& p : receipt["positions"]) {
@@ -240,8 +260,8 @@ int RegisterMachine::closeReceipt() {
     s_["counters"]["receipt"] = receiptNumber;
     const std::int64_t revenue = s_["totals"]["revenue"].get<std::int64_t>();
     const std::int64_t balance = s_["cashBalance"].get<std::int64_t>();
-    s_["totals"]["revenue"] = type == libfptr::rt::sell ? revenue + total : revenue - total;
-    s_["cashBalance"] = type == libfptr::rt::sell ? balance + cash : balance - cash;
+    s_["totals"]["revenue"] = moneyComesIn(type) ? revenue + total : revenue - total;
+    s_["cashBalance"] = moneyComesIn(type) ? balance + cash : balance - cash;
     s_["receipt"] = nullptr;
     return printed ? print(lines) : 0;
 }

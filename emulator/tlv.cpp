@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "cash/atol10/fptr10/fptr10_numbers.h"
+#include "emulator/emulator_clock.h"
 #include "emulator/text_codec.h"
 
 namespace vorna {
@@ -94,7 +95,9 @@ nlohmann::json decodeTlv(const std::string& bytes) {
         if (bytes.size() - at < length) throw std::runtime_error("truncated TLV value");
         std::string value = bytes.substr(at, length);
         at += length;
-        if (isByteTag(tag) && length == 1)
+        if (tag == libfptr::tag::correctionDate && length == 4)
+            out[std::to_string(tag)] = formatTime(static_cast<std::int64_t>(readLe(value, 0, 4)));
+        else if (isByteTag(tag) && length == 1)
             out[std::to_string(tag)] = static_cast<int>(static_cast<unsigned char>(value[0]));
         else
             out[std::to_string(tag)] = cp866ToUtf8(value);

@@ -177,6 +177,42 @@ fi
 step "The payment journal: vorna-cash journal --unc 4711"
 run vorna-cash journal --unc 4711
 
+# The register's link goes down: the payment 4712 is refused (the bank made the
+# transfer all the same). With the link back, bank IT corrects it; a second
+# correct names the same correction receipt and prints nothing new.
+run fptr10-emulator fault connection-refused >/dev/null
+host_call send-link-down send --unc 4712 --sum 5000 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+run fptr10-emulator fault clear >/dev/null
+correct_call() {
+  local title=$1
+  shift
+  step "$title: vorna-cash $*"
+  local code=0
+  run vorna-cash "$@" --answer no || code=$?
+  summary+=("$(printf '%-12s exit %s' "$title" "$code")")
+}
+tape_before_correct=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+correct_call correct correct --unc 4712
+tape_after_correct=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+correct_call correct-again correct --unc 4712
+tape_after_again=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+
+step "The register's tape of the correction receipt"
+if [ "$tape_after_correct" -gt "$tape_before_correct" ]; then
+  tail -c +"$((tape_before_correct + 1))" fptr10-tape.txt |
+    head -c "$((tape_after_correct - tape_before_correct))"
+else
+  echo "(nothing was printed)"
+fi
+echo "correction receipts in the register's journal: $(grep -c '"receiptType":7' fptr10-journal.jsonl)"
+if [ "$tape_after_again" -eq "$tape_after_correct" ]; then
+  echo "the second correct of 4712 printed nothing: answered from the payment journal"
+else
+  echo "the second correct of 4712 printed on the tape" >&2
+fi
+run vorna-cash journal --state corrected
+
 step "Logs"
 find . -name '*.log' -newer vorna.cash.sender.ini | sort
 echo "--- the sender's operation log, the payment:"

@@ -56,6 +56,12 @@ public:
     int QueryRegisterHealth(RegisterHealth* out) { return cash_.QueryRegisterHealth(out); }
     int QueryStorageRefusal(StorageRefusal* out) { return cash_.QueryStorageRefusal(out); }
 
+    // The driver's optional export RegisterCorrection (not an ICash slot).
+    int RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* out,
+                           std::string& reason) {
+        return cash_.RegisterCorrection(request, out, reason);
+    }
+
     // Whether the register library was loaded for this object.
     bool libraryLoaded() const { return cash_.module_ != nullptr; }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cash/atol10/fptr10/binding.h"
+#include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
 #include "cash/shared/register_health.h"
 
@@ -68,6 +69,10 @@ public:
     int QueryRegisterHealth(RegisterHealth* out);
     // The last refusal of a fiscal storage that refuses documents; no library call.
     int QueryStorageRefusal(StorageRefusal* out);
+    // A self-initiated correction receipt of the payment the object was set up
+    // for; reason tells why nothing was registered when the register cannot.
+    int RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* out,
+                           std::string& reason);
 
     void* slipDialog_;
     fptr10::Handle handle_;

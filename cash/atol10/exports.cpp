@@ -1,6 +1,9 @@
 // The library's entry points, plain C functions under their own names: the
-// three every driver has, and the optional readings of the fiscal storage
-// and of the register's health.
+// three every driver has, and the optional readings of the fiscal storage and
+// of the register's health, and the optional correction receipt.
+#include <cstring>
+#include <string>
+
 #include "cash/atol10/atol_cash10.h"
 #include "cash/atol10/driver_objects.h"
 #include "cash/shared/ResultCode.h"
@@ -39,6 +42,24 @@ int QueryStorageRefusal(vorna::cash::ICash* object, vorna::cash::StorageRefusal*
     if (object == nullptr) return vorna::cash::kOtherError;
     try {
         return static_cast<vorna::cash::AtolCash10*>(object)->QueryStorageRefusal(out);
+    } catch (...) {
+        return vorna::cash::kOtherError;
+    }
+}
+
+int RegisterCorrection(vorna::cash::ICash* object, const vorna::cash::CorrectionReceipt* request,
+                       vorna::cash::FiscalDocument* out, char* reason, int reasonSize) {
+    if (reason != nullptr && reasonSize > 0) reason[0] = '\0';
+    if (object == nullptr || request == nullptr) return vorna::cash::kOtherError;
+    try {
+        std::string why;
+        const int result =
+            static_cast<vorna::cash::AtolCash10*>(object)->RegisterCorrection(*request, out, why);
+        if (reason != nullptr && reasonSize > 0) {
+            std::strncpy(reason, why.c_str(), static_cast<std::size_t>(reasonSize) - 1);
+            reason[reasonSize - 1] = '\0';
+        }
+        return result;
     } catch (...) {
         return vorna::cash::kOtherError;
     }

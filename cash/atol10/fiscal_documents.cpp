@@ -60,6 +60,10 @@ int Cash::QueryFiscalDocument(unsigned number, FiscalDocument* out) {
         fptr10::libfptr_get_param_int(handle_, module_, libfptr::param::fnDocumentType);
     out->operationType =
         fptr10::libfptr_get_param_int(handle_, module_, libfptr::tag::operationType);
+    const int receiptType =
+        fptr10::libfptr_get_param_int(handle_, module_, libfptr::param::receiptType);
+    out->correction = receiptType >= libfptr::rt::sellCorrection &&
+                      receiptType <= libfptr::rt::buyReturnCorrection;
     out->total = std::llround(
         fptr10::libfptr_get_param_double(handle_, module_, libfptr::tag::total) * 100.0);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -72,7 +76,8 @@ int Cash::QueryFiscalDocument(unsigned number, FiscalDocument* out) {
     copyText(out->fiscalSign, sizeof out->fiscalSign,
              toNarrow(getParamString(libfptr::param::fiscalSign, handle_, module_)));
     writeLog("   atol10->QueryFiscalDocument: ФД № " + logText(static_cast<int>(out->number)) +
-             ", тип " + logText(out->documentType) + ", 1054 = " + logText(out->operationType) +
+             ", тип " + logText(out->documentType) + ", чек " + logText(receiptType) +
+             ", 1054 = " + logText(out->operationType) +
              ", 1020 = " + logText(static_cast<double>(out->total) / 100) + ", " + out->dateTime +
              ", ФП " + out->fiscalSign);
     return kSuccess;

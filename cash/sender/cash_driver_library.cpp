@@ -79,6 +79,11 @@ cash::QueryStorageRefusalFunction CashDriverLibrary::storageRefusalQuery() const
         library_.optional_address(cash::kStorageRefusalEntryPoint));
 }
 
+cash::RegisterCorrectionFunction CashDriverLibrary::correctionRegistration() const {
+    return reinterpret_cast<cash::RegisterCorrectionFunction>(
+        library_.optional_address(cash::kCorrectionEntryPoint));
+}
+
 void CashDriverLibrary::destroyObject() {
     if (!object_) return;
     auto destroy = reinterpret_cast<DestroyObjectFunction>(library_.func_address("DestroyObject"));

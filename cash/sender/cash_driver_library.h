@@ -6,6 +6,7 @@
 
 #include "cash/sender/dynamic_library.h"
 #include "cash/shared/ICash.h"
+#include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
 #include "cash/shared/register_health.h"
 
@@ -32,6 +33,8 @@ public:
     // last storage refusal; null when it has none.
     cash::QueryRegisterHealthFunction registerHealthQuery() const;
     cash::QueryStorageRefusalFunction storageRefusalQuery() const;
+    // The driver's optional correction receipt; null when it has none.
+    cash::RegisterCorrectionFunction correctionRegistration() const;
     const std::string& driverName() const { return driverName_; }
 
     // Gives the object to "DestroyObject"; the library is unloaded when this

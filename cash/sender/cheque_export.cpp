@@ -8,76 +8,16 @@
 #include "cash/sender/health/daily_health_check.h"
 #include "cash/sender/journal/journaled_payment.h"
 #include "cash/sender/payment.h"
+#include "cash/sender/payment_receipt.h"
 #include "cash/sender/result_text.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/checks.h"
-#include "cash/shared/receipt_attributes.h"
 #include "common/log_escape.h"
 #include "common/sender_log.h"
 
 namespace vorna {
 namespace {
-
-// The host's parameters that sendCheque interprets, with their defaults.
-struct PaymentParameters {
-    std::string typeOper = "1";
-    std::string serviceName;
-    std::string contact;
-    std::string typeOpl = "NAL";
-    std::string ndsCode = "1105";
-
-    void take(const std::string& key, const std::string& value) {
-        if (key == "TYPE_OPER") typeOper = value;
-        if (key == "SHORT") serviceName = value;
-        if (key == "CONTACT") contact = value;
-        if (key == "TYPE_OPL") typeOpl = value;
-        if (key == "NDS_CODE") ndsCode = value;
-    }
-};
-
-using AttributeMap = std::map<std::string, std::string>;
-
-void putWhenSet(AttributeMap& map, const char* name, const std::string& value) {
-    if (!value.empty()) map[name] = value;
-}
-
-AttributeMap receiptAttributes(const SenderSettings& details, const PaymentParameters& payment,
-                               unsigned comis, bool print) {
-    std::string phone = details.clientPhone;
-    std::string email = details.clientEmail;
-    if (!payment.contact.empty()) {
-        if (payment.contact[0] == '\x01')
-            phone = payment.contact;
-        else
-            email = payment.contact;
-    } else if (print) {
-        // A printed receipt goes to a client only with a contact of its own.
-        phone.clear();
-        email.clear();
-    }
-    namespace a = cash::attribute;
-    AttributeMap map;
-    map[a::kBankCommission] = std::to_string(comis);
-    map[a::kPrecheque] = "0";
-    map[a::kCashless] = payment.typeOpl == "NAL" ? "0" : "1";
-    map[a::kElectronic] = print ? "0" : "1";
-    putWhenSet(map, a::kClientPhone, phone);
-    putWhenSet(map, a::kClientEmail, email);
-    putWhenSet(map, a::kServiceName, payment.serviceName);
-    putWhenSet(map, a::kCashierName, details.cashier);
-    putWhenSet(map, a::kCashierInn, details.cashierInn);
-    putWhenSet(map, a::kAgentPhone, details.agentPhone);
-    putWhenSet(map, a::kOperatorOperation, details.operatorOper);
-    putWhenSet(map, a::kOperatorName, details.operatorName);
-    putWhenSet(map, a::kOperatorAddress, details.operatorAddress);
-    putWhenSet(map, a::kOperatorInn, details.operatorInn);
-    putWhenSet(map, a::kOperatorPhone, details.operatorPhone);
-    putWhenSet(map, a::kSupplierPhone, details.supplierPhone);
-    putWhenSet(map, a::kSupplierName, details.supplierName);
-    putWhenSet(map, a::kSupplierInn, details.supplierInn);
-    return map;
-}
 
 int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const HostPairs& pairs,
                    const char** resultTextOut, bool print) {
@@ -144,6 +84,9 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
                 journaled.summa = summa;
                 journaled.comis = comis;
                 journaled.ndsCode = payment.ndsCode;
+                for (int i = 0; i < pairs.size(); ++i)
+                    journaled.pairs.emplace_back(pairs.key(i), pairs.value(i));
+                journaled.print = print;
                 result = sendJournaled(journaled, cheques, journalFrame, journalPath,
                                        journalRetentionDays(details));
             }

@@ -22,6 +22,7 @@ struct FiscalDocument {
     long long total;      // tag 1020 in kopecks (0 for other documents)
     char dateTime[20];    // "YYYY-MM-DD HH:MM:SS", the register's time
     char fiscalSign[32];  // the fiscal sign as text
+    int correction;       // non-zero for a correction receipt (of the operation in operationType)
 };
 
 // The export's name and type. number 0 asks for the last document's number

@@ -63,8 +63,9 @@ std::vector<std::string> splitList(const std::string& text) {
     return items;
 }
 
-const std::vector<std::string> kCommands = {"x-report", "z-report", "check",  "check-link", "info",
-                                            "send",     "journal",  "settle", "health"};
+const std::vector<std::string> kCommands = {"x-report", "z-report", "check",   "check-link",
+                                            "info",     "send",     "journal", "settle",
+                                            "health",   "correct"};
 const std::vector<std::string> kNullable = {"unc", "pairs", "key", "value", "result-text", "info"};
 }  // namespace
 
@@ -115,16 +116,21 @@ CommandLine parseCommandLine(int argc, char** argv) {
                     "info, not '" +
                     argument + "'");
             line.nullArguments.push_back(argument);
-        } else if ((line.command == "journal" || line.command == "settle") && option == "--unc") {
+        } else if (line.command == "correct" && option == "--date") {
+            line.date = value();
+            if (line.date.size() != 10 || line.date[4] != '-' || line.date[7] != '-')
+                throw std::invalid_argument("--date takes a date YYYY-MM-DD");
+        } else if (line.command == "correct" && option == "--service") {
+            line.service = argumentToCp1251(value());
+        } else if (isJournalCommand(line.command) && option == "--unc") {
             line.unc = argumentToCp1251(value());
             uncGiven = true;
         } else if (line.command == "health" && option == "--json") {
             line.json = true;
-        } else if ((line.command == "journal" || line.command == "settle" ||
-                    line.command == "health") &&
+        } else if ((isJournalCommand(line.command) || line.command == "health") &&
                    option == "--code") {
             line.code = argumentToCp1251(value());
-        } else if (line.command == "settle" && option == "--type") {
+        } else if ((line.command == "settle" || line.command == "correct") && option == "--type") {
             line.typeOper = value();
             if (line.typeOper != "P" && line.typeOper != "V")
                 throw std::invalid_argument("--type takes P or V");
@@ -135,9 +141,11 @@ CommandLine parseCommandLine(int argc, char** argv) {
         } else if (line.command == "journal" && option == "--state") {
             line.state = value();
             if (line.state != "started" && line.state != "registered" && line.state != "refused" &&
-                line.state != "in doubt" && line.state != "in-doubt")
+                line.state != "in doubt" && line.state != "in-doubt" &&
+                line.state != "correcting" && line.state != "corrected")
                 throw std::invalid_argument(
-                    "--state takes started, registered, refused or in-doubt");
+                    "--state takes started, registered, refused, in-doubt, correcting or "
+                    "corrected");
             if (line.state == "in-doubt") line.state = "in doubt";
         } else if (line.command == "send" && option == "--unc") {
             line.unc = argumentToCp1251(value());
@@ -157,9 +165,14 @@ CommandLine parseCommandLine(int argc, char** argv) {
         throw std::invalid_argument("send needs --unc");
     if (line.command == "send" && !sumGiven) throw std::invalid_argument("send needs --sum");
     if (line.command == "settle" && !uncGiven) throw std::invalid_argument("settle needs --unc");
+    if (line.command == "correct" && !uncGiven) throw std::invalid_argument("correct needs --unc");
     if (line.command == "check" && !line.pairs.empty())
         throw std::invalid_argument("check takes no --pair");
     return line;
+}
+
+bool isJournalCommand(const std::string& command) {
+    return command == "journal" || command == "settle" || command == "correct";
 }
 
 bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
@@ -174,8 +187,8 @@ const char* usageText() {
            "  send --unc N --sum KOPECKS [--comis K] [--no-print] [--pair KEY=VALUE]...\n"
            "the payment journal (PaymentJournal of vorna.cash.sender.ini beside vorna-cash):\n"
            "  journal [--unc N] [--since YYYY-MM-DD] [--state "
-           "started|registered|refused|in-doubt]\n"
-           "          [--code IBS_CODE]          lists the records\n"
+           "started|registered|refused|in-doubt|\n"
+           "          correcting|corrected] [--code IBS_CODE]          lists the records\n"
            "  settle --unc N [--type P|V] [--code IBS_CODE]\n"
            "          settles a record in doubt against the register's fiscal storage,\n"
            "          registering nothing, and prints what it found\n"
@@ -183,6 +196,13 @@ const char* usageText() {
            "  health [--json] [--code IBS_CODE]\n"
            "          first line KKT OK|WARNING|CRITICAL|UNKNOWN - reasons; exit code 0, 1, 2, 3\n"
            "          (--json: one object instead)\n"
+           "  correct --unc N [--type P|V] [--code IBS_CODE] [--date YYYY-MM-DD]\n"
+           "          [--service NAME]\n"
+           "          a correction receipt for a payment the register refused: the same\n"
+           "          sum, tax and agent data, dated with the settlement's day (--date,\n"
+           "          default: the day the record started); safe to repeat, it prints the\n"
+           "          receipt (fiscal document number, fiscal sign, time); --service names\n"
+           "          the service for a record of the journal's earlier version\n"
            "options for every command:\n"
            "  --answer yes,no,...      answers the library's message boxes in order\n"
            "  --library PATH           the sender library (default: the one beside vorna-cash)\n"

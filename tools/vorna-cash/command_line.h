@@ -27,6 +27,8 @@ struct CommandLine {
     std::string since;           // journal: records started on or after this date
     std::string state;           // journal: records in this state
     bool json = false;           // health: one JSON object instead of the status line
+    std::string date;            // correct: the day of the settlement corrected
+    std::string service;         // correct: the service name of a record of the earlier layout
     bool wantsNull(const std::string& argument) const;
 };
 
@@ -35,6 +37,9 @@ CommandLine parseCommandLine(int argc, char** argv);
 
 // The usage text.
 const char* usageText();
+
+// journal, settle and correct: commands on the payment journal itself.
+bool isJournalCommand(const std::string& command);
 
 // "--help" or "-h": the usage is printed and the tool exits with 0.
 bool isHelpOption(const std::string& argument);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cash/sender/journal/journaled_payment.h"
+#include "cash/sender/journal/payment_correction.h"
 #include "cash/sender/journal/payment_journal.h"
 #include "cash/sender/journal/payment_settling.h"
 #include "cash/sender/payment.h"
@@ -35,6 +36,18 @@ std::string recordLine(const JournalRecord& r) {
     if (r.receipt.number > 0)
         line += " receipt=" + std::to_string(r.receipt.number) +
                 " fiscal_sign=" + r.receipt.fiscalSign + " receipt_time=" + r.receipt.dateTime;
+    if (!r.correction.date.empty()) {
+        line += " corrected_date=" + r.correction.date;
+        if (r.correction.documentBefore >= 0)
+            line += " correction_before=" + std::to_string(r.correction.documentBefore);
+        if (r.correction.result >= 0)
+            line += " correction_result=" + std::to_string(r.correction.result);
+        if (r.correction.receipt.number > 0)
+            line += " correction=" + std::to_string(r.correction.receipt.number) +
+                    " correction_sign=" + r.correction.receipt.fiscalSign +
+                    " correction_time=" + r.correction.receipt.dateTime;
+    }
+    if (!r.pairsKnown) line += " pairs=unknown";
     return line;
 }
 
@@ -69,13 +82,30 @@ int settle(PaymentJournal& journal, const CommandLine& line) {
         return kToolFailure;
     }
     print("record: " + recordLine(record));
-    if (record.state == JournalState::registered || record.state == JournalState::refused) {
+    if (record.state == JournalState::registered || record.state == JournalState::refused ||
+        record.state == JournalState::corrected) {
         std::printf("settle: nothing to settle, the record is %s\n",
                     journalStateName(record.state));
         return cash::kSuccess;
     }
-    const SettleOutcome outcome = settlePayment(journal, record, line.code);
-    print(std::string("settle: ") + verdictName(outcome.verdict) + ": " + outcome.detail);
+    const bool correcting = record.state == JournalState::correcting;
+    const SettleOutcome outcome = settlePayment(
+        journal, record, line.code, correcting ? SettleTarget::correction : SettleTarget::payment);
+    print(std::string("settle: ") + (correcting ? "correction " : "") +
+          verdictName(outcome.verdict) + ": " + outcome.detail);
+    if (correcting) {
+        if (outcome.verdict == SettleVerdict::registered) {
+            journal.finishCorrection(key, JournalState::corrected, cash::kSuccess, outcome.receipt);
+            return cash::kSuccess;
+        }
+        if (outcome.verdict == SettleVerdict::notRegistered ||
+            outcome.verdict == SettleVerdict::noStartingPoint) {
+            journal.finishCorrection(key, JournalState::refused, cash::kOtherError,
+                                     ReceiptDocument());
+            return cash::kSuccess;
+        }
+        return cash::kOtherError;
+    }
     switch (outcome.verdict) {
         case SettleVerdict::registered:
             journal.finish(key, JournalState::registered, cash::kSuccess, outcome.receipt);
@@ -108,6 +138,15 @@ int runJournalCommand(const CommandLine& line) {
         PaymentJournal journal(path);
         for (const std::string& note : journal.notes()) print(note);
         if (line.command == "settle") return settle(journal, line);
+        if (line.command == "correct") {
+            CorrectionRequest request;
+            request.key = JournalKey{line.code, line.unc, line.typeOper};
+            request.date = line.date;
+            request.serviceName = line.service;
+            const CorrectionReport report = correctPayment(journal, request);
+            for (const std::string& text : report.lines) print(text);
+            return report.code;
+        }
         JournalFilter filter;
         filter.unc = line.unc;
         filter.since = line.since;

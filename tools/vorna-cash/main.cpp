@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorna-cash: %s\n%s", e.what(), tool::usageText());
         return kToolFailure;
     }
-    if (calls.front().command == "journal" || calls.front().command == "settle") {
+    if (tool::isJournalCommand(calls.front().command)) {
         platform::MessageBoxAnswers answerer(calls.front().answers);
         return tool::runJournalCommand(calls.front());
     }

@@ -52,6 +52,10 @@ typedef void* libfptr_handle;
     X(void, libfptr_set_param_double, (libfptr_handle handle, int paramId, double value))          \
     X(void, libfptr_set_param_bytearray,                                                           \
       (libfptr_handle handle, int paramId, const unsigned char* value, int size))                  \
+    /* A date and time parameter (for a date alone the time is 00:00:00). */                       \
+    X(void, libfptr_set_param_datetime,                                                            \
+      (libfptr_handle handle, int paramId, int year, int month, int day, int hour, int minute,     \
+       int second))                                                                                \
     X(unsigned int, libfptr_get_param_int, (libfptr_handle handle, int paramId))                   \
     X(int, libfptr_get_param_bool, (libfptr_handle handle, int paramId))                           \
     X(double, libfptr_get_param_double, (libfptr_handle handle, int paramId))                      \
@@ -59,9 +63,6 @@ typedef void* libfptr_handle;
     /* Copies at most size bytes; returns the number of bytes the value has. */                    \
     X(int, libfptr_get_param_bytearray,                                                            \
       (libfptr_handle handle, int paramId, unsigned char* buffer, int size))                       \
-    X(void, libfptr_set_param_datetime,                                                            \
-      (libfptr_handle handle, int paramId, int year, int month, int day, int hour, int minute,     \
-       int second))                                                                                \
     X(void, libfptr_get_param_datetime,                                                            \
       (libfptr_handle handle, int paramId, int* year, int* month, int* day, int* hour,             \
        int* minute, int* second))                                                                  \

@@ -116,17 +116,28 @@ int sendJournaled(const JournaledPayment& payment, CashObject& cheques, const Fr
         return cash::kOtherError;
     }
 
-    if (known && record.state == JournalState::registered) {
+    if (known &&
+        (record.state == JournalState::registered || record.state == JournalState::corrected)) {
+        // A corrected payment has its receipt too: the correction receipt.
+        const bool corrected = record.state == JournalState::corrected;
+        const std::string receipt = corrected
+                                        ? "чек коррекции: " + receiptText(record.correction.receipt)
+                                        : receiptText(record.receipt);
         if (record.summa != payment.summa) {
             reportProblem(frame, transferName(key) + " уже зарегистрирован на сумму " +
-                                     formatAmount(record.summa) + " (" +
-                                     receiptText(record.receipt) + "), передана сумма " +
-                                     formatAmount(payment.summa) + ": платёж отклонён");
+                                     formatAmount(record.summa) + " (" + receipt +
+                                     "), передана сумма " + formatAmount(payment.summa) +
+                                     ": платёж отклонён");
             return cash::kInvalidPayment;
         }
-        logLine(frame, transferName(key) + " уже зарегистрирован (журнал платежей): " +
-                           receiptText(record.receipt));
+        logLine(frame, transferName(key) + " уже зарегистрирован (журнал платежей): " + receipt);
         return cash::kSuccess;
+    }
+    if (known && record.state == JournalState::correcting) {
+        reportProblem(frame, transferName(key) +
+                                 ": начата коррекция, её исход неизвестен; завершите её "
+                                 "командой vorna-cash correct: платёж не выполнен");
+        return cash::kOtherError;
     }
 
     if (known && (record.state == JournalState::started || record.state == JournalState::inDoubt)) {
@@ -165,6 +176,9 @@ int sendJournaled(const JournaledPayment& payment, CashObject& cheques, const Fr
     record.summa = payment.summa;
     record.comis = payment.comis;
     record.ndsCode = payment.ndsCode;
+    record.pairs = payment.pairs;
+    record.print = payment.print;
+    record.pairsKnown = true;
     try {
         journal->begin(record);
     } catch (const JournalError& e) {

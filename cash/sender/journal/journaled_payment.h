@@ -18,6 +18,8 @@ struct JournaledPayment {
     unsigned summa = 0;
     unsigned comis = 0;
     std::string ndsCode;
+    HostPairList pairs;  // as the host gave them: a correction is made of them
+    bool print = true;
 };
 
 // The journal's file: the setting PaymentJournal, a relative path taken

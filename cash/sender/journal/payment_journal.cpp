@@ -13,7 +13,7 @@ namespace vorna {
 namespace {
 
 constexpr int kBusyMilliseconds = 10000;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr std::int64_t kSecondsPerDay = 24 * 3600;
 
 const char kSchema[] =
@@ -29,9 +29,63 @@ const char kSchema[] =
     "CREATE INDEX IF NOT EXISTS payments_receipt ON payments (receipt_number);"
     "CREATE TABLE IF NOT EXISTS journal_meta (key TEXT PRIMARY KEY, value INTEGER NOT NULL);";
 
+// Layout 2: what a receipt is made of (the host's pairs, the print flag;
+// NULL in the records of layout 1) and the correction receipt.
+const char kMigrationTo2[] =
+    "ALTER TABLE payments ADD COLUMN pairs BLOB;"
+    "ALTER TABLE payments ADD COLUMN print INTEGER;"
+    "ALTER TABLE payments ADD COLUMN correction_date TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE payments ADD COLUMN correction_started_at INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE payments ADD COLUMN correction_before INTEGER NOT NULL DEFAULT -1;"
+    "ALTER TABLE payments ADD COLUMN correction_result INTEGER NOT NULL DEFAULT -1;"
+    "ALTER TABLE payments ADD COLUMN correction_number INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE payments ADD COLUMN correction_time TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE payments ADD COLUMN correction_sign TEXT NOT NULL DEFAULT '';"
+    "CREATE INDEX IF NOT EXISTS payments_correction ON payments (correction_number);";
+
 const char kColumns[] =
     "code, unc, type_oper, summa, comis, nds_code, state, result, started_at, finished_at,"
-    " document_before, receipt_number, receipt_time, fiscal_sign, attempts";
+    " document_before, receipt_number, receipt_time, fiscal_sign, attempts, pairs, print,"
+    " correction_date, correction_started_at, correction_before, correction_result,"
+    " correction_number, correction_time, correction_sign,"
+    " datetime(started_at, 'unixepoch', 'localtime')";
+
+// The pairs as one value: for each key and value its length, ":" and its bytes.
+std::string encodePairs(const HostPairList& pairs) {
+    std::string out;
+    for (const auto& [key, value] : pairs)
+        out += std::to_string(key.size()) + ':' + key + std::to_string(value.size()) + ':' + value;
+    return out;
+}
+
+bool decodeText(const std::string& in, std::size_t& at, std::string& text) {
+    const std::size_t colon = in.find(':', at);
+    if (colon == std::string::npos || colon == at || colon - at > 9) return false;
+    std::size_t size = 0;
+    for (std::size_t i = at; i < colon; ++i) {
+        if (in[i] < '0' || in[i] > '9') return false;
+        size = size * 10 + static_cast<std::size_t>(in[i] - '0');
+    }
+    if (in.size() - colon - 1 < size) return false;
+    text = in.substr(colon + 1, size);
+    at = colon + 1 + size;
+    return true;
+}
+
+// False for a value that is not such a list (then no pair is taken).
+bool decodePairs(const std::string& in, HostPairList& pairs) {
+    pairs.clear();
+    std::size_t at = 0;
+    while (at < in.size()) {
+        std::string key, value;
+        if (!decodeText(in, at, key) || !decodeText(in, at, value)) {
+            pairs.clear();
+            return false;
+        }
+        pairs.emplace_back(key, value);
+    }
+    return true;
+}
 
 // One prepared statement, finalized on every path.
 class Statement {
@@ -54,6 +108,17 @@ public:
     }
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step() { return sqlite3_step(stmt_); }
+    bool isNull(int i) const { return sqlite3_column_type(stmt_, i) == SQLITE_NULL; }
+    std::string blob(int i) const {
+        const void* b = sqlite3_column_blob(stmt_, i);
+        return b ? std::string(static_cast<const char*>(b),
+                               static_cast<std::size_t>(sqlite3_column_bytes(stmt_, i)))
+                 : std::string();
+    }
+    Statement& bindBlob(int i, const std::string& bytes) {
+        sqlite3_bind_blob(stmt_, i, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
     std::int64_t integer(int i) const { return sqlite3_column_int64(stmt_, i); }
     std::string text(int i) const {
         const unsigned char* t = sqlite3_column_text(stmt_, i);
@@ -84,6 +149,16 @@ JournalRecord readRecord(const Statement& s) {
     r.receipt.dateTime = s.text(12);
     r.receipt.fiscalSign = s.text(13);
     r.attempts = static_cast<int>(s.integer(14));
+    r.pairsKnown = !s.isNull(15) && decodePairs(s.blob(15), r.pairs);
+    r.print = s.isNull(16) || s.integer(16) != 0;
+    r.correction.date = s.text(17);
+    r.correction.startedAt = s.integer(18);
+    r.correction.documentBefore = s.integer(19);
+    r.correction.result = static_cast<int>(s.integer(20));
+    r.correction.receipt.number = s.integer(21);
+    r.correction.receipt.dateTime = s.text(22);
+    r.correction.receipt.fiscalSign = s.text(23);
+    r.startedLocal = s.text(24);
     return r;
 }
 
@@ -122,13 +197,18 @@ const char* journalStateName(JournalState state) {
             return "refused";
         case JournalState::inDoubt:
             return "in doubt";
+        case JournalState::correcting:
+            return "correcting";
+        case JournalState::corrected:
+            return "corrected";
     }
     return "started";
 }
 
 bool journalStateFromName(const std::string& name, JournalState& state) {
-    for (JournalState s : {JournalState::started, JournalState::registered, JournalState::refused,
-                           JournalState::inDoubt})
+    for (JournalState s :
+         {JournalState::started, JournalState::registered, JournalState::refused,
+          JournalState::inDoubt, JournalState::correcting, JournalState::corrected})
         if (name == journalStateName(s)) {
             state = s;
             return true;
@@ -210,16 +290,37 @@ void PaymentJournal::open() {
     Statement version(db_, "PRAGMA user_version");
     if (version.prepared() != SQLITE_OK || version.step() != SQLITE_ROW)
         fail("чтение версии", sqlite3_errcode(db_));
-    if (version.integer(0) == kSchemaVersion) return;
+    const int found = static_cast<int>(version.integer(0));
+    if (found == kSchemaVersion) return;
+    if (found > kSchemaVersion)
+        throw JournalError("Журнал платежей " + path_ + " более новой версии (" +
+                           std::to_string(found) + "): обновите vorna.cash.sender");
+    migrate(found);
+}
+
+void PaymentJournal::migrate(int fromVersion) {
     exec("BEGIN IMMEDIATE");
     try {
-        exec(kSchema);
+        // Another process may have migrated it meanwhile.
+        Statement again(db_, "PRAGMA user_version");
+        if (again.prepared() != SQLITE_OK || again.step() != SQLITE_ROW)
+            fail("чтение версии", sqlite3_errcode(db_));
+        const int version = static_cast<int>(again.integer(0));
+        if (version == 0) exec(kSchema);
+        if (version < 2) exec(kMigrationTo2);
         exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
         exec("COMMIT");
     } catch (...) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+    if (fromVersion > 0)
+        notes_.push_back("Журнал платежей " + path_ + " переведён на версию " +
+                         std::to_string(kSchemaVersion) + " (записи прежней версии сохранены)");
+}
+
+void PaymentJournal::syncCommits(bool durable) {
+    exec(durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
 }
 
 bool PaymentJournal::find(const JournalKey& key, JournalRecord& record) {
@@ -241,16 +342,19 @@ void PaymentJournal::begin(const JournalRecord& r) {
     Statement s(db_,
                 "INSERT INTO payments (code, unc, type_oper, summa, comis, nds_code, state, result,"
                 " started_at, finished_at, document_before, receipt_number, receipt_time,"
-                " fiscal_sign, attempts)"
-                " VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'started', -1, ?7, 0, -1, 0, '', '', 1)"
+                " fiscal_sign, attempts, pairs, print)"
+                " VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'started', -1, ?7, 0, -1, 0, '', '', 1, ?8, ?9)"
                 " ON CONFLICT (code, unc, type_oper) DO UPDATE SET summa=?4, comis=?5,"
                 " nds_code=?6, state='started', result=-1, started_at=?7, finished_at=0,"
                 " document_before=-1, receipt_number=0, receipt_time='', fiscal_sign='',"
-                " attempts=attempts+1");
+                " attempts=attempts+1, pairs=?8, print=?9, correction_date='',"
+                " correction_started_at=0, correction_before=-1, correction_result=-1,"
+                " correction_number=0, correction_time='', correction_sign=''");
     if (s.prepared() != SQLITE_OK) fail("запись начала платежа", s.prepared());
     s.bind(1, r.key.code).bind(2, r.key.unc).bind(3, r.key.typeOper);
     s.bind(4, static_cast<std::int64_t>(r.summa)).bind(5, static_cast<std::int64_t>(r.comis));
     s.bind(6, r.ndsCode).bind(7, platform::unixTime());
+    s.bindBlob(8, encodePairs(r.pairs)).bind(9, static_cast<std::int64_t>(r.print ? 1 : 0));
     const int step = s.step();
     if (step != SQLITE_DONE) fail("запись начала платежа", step);
 }
@@ -280,7 +384,8 @@ void PaymentJournal::finish(const JournalKey& key, JournalState state, int resul
 
 bool PaymentJournal::claimedByOther(const JournalKey& key, std::int64_t documentNumber) {
     Statement s(db_,
-                "SELECT 1 FROM payments WHERE receipt_number=?4 AND state='registered'"
+                "SELECT 1 FROM payments WHERE ((receipt_number=?4 AND state='registered')"
+                " OR (correction_number=?4 AND state='corrected'))"
                 " AND NOT (code=?1 AND unc=?2 AND type_oper=?3) LIMIT 1");
     if (s.prepared() != SQLITE_OK) fail("поиск документа", s.prepared());
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, documentNumber);
@@ -289,10 +394,79 @@ bool PaymentJournal::claimedByOther(const JournalKey& key, std::int64_t document
     return step == SQLITE_ROW;
 }
 
+std::vector<UnnumberedClaim> PaymentJournal::unnumberedClaims(const JournalKey& key, unsigned summa,
+                                                              bool corrections,
+                                                              std::int64_t documentBefore,
+                                                              std::int64_t startedAt) {
+    const std::string sql = corrections
+                                ? "SELECT correction_before FROM payments WHERE state='corrected'"
+                                  " AND correction_number=0 AND correction_before>=0"
+                                  " AND (correction_before>=?6 OR finished_at>=?7)"
+                                : "SELECT document_before FROM payments WHERE state='registered'"
+                                  " AND receipt_number=0 AND document_before>=0"
+                                  " AND (document_before>=?6 OR finished_at>=?7)";
+    Statement s(
+        db_, (sql + " AND type_oper=?3 AND summa=?4 AND NOT (code=?1 AND unc=?2 AND type_oper=?3)"
+                    " ORDER BY 1")
+                 .c_str());
+    if (s.prepared() != SQLITE_OK) fail("поиск документа", s.prepared());
+    s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper);
+    s.bind(4, static_cast<std::int64_t>(summa)).bind(6, documentBefore).bind(7, startedAt);
+    std::vector<UnnumberedClaim> claims;
+    int step;
+    while ((step = s.step()) == SQLITE_ROW) claims.push_back(UnnumberedClaim{s.integer(0)});
+    if (step != SQLITE_DONE) fail("поиск документа", step);
+    return claims;
+}
+
+void PaymentJournal::beginCorrection(const JournalKey& key, const std::string& date) {
+    syncCommits(false);
+    Statement s(db_,
+                "UPDATE payments SET state='correcting', correction_date=?4,"
+                " correction_started_at=?5, correction_before=-1, correction_result=-1,"
+                " correction_number=0, correction_time='', correction_sign=''"
+                " WHERE code=?1 AND unc=?2 AND type_oper=?3");
+    if (s.prepared() != SQLITE_OK) fail("запись начала коррекции", s.prepared());
+    s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, date);
+    s.bind(5, platform::unixTime());
+    const int step = s.step();
+    syncCommits(true);
+    if (step != SQLITE_DONE) fail("запись начала коррекции", step);
+}
+
+void PaymentJournal::recordCorrectionBefore(const JournalKey& key, std::int64_t number) {
+    syncCommits(true);
+    Statement s(db_,
+                "UPDATE payments SET correction_before=?4"
+                " WHERE code=?1 AND unc=?2 AND type_oper=?3");
+    if (s.prepared() != SQLITE_OK) fail("запись номера документа", s.prepared());
+    s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, number);
+    const int step = s.step();
+    if (step != SQLITE_DONE) fail("запись номера документа", step);
+}
+
+void PaymentJournal::finishCorrection(const JournalKey& key, JournalState state, int result,
+                                      const ReceiptDocument& receipt) {
+    // Lost with a power cut, the outcome is found again: the record stays
+    // "correcting" with its starting point, and the next run settles it.
+    syncCommits(false);
+    Statement s(db_,
+                "UPDATE payments SET state=?4, correction_result=?5, finished_at=?6,"
+                " correction_number=?7, correction_time=?8, correction_sign=?9"
+                " WHERE code=?1 AND unc=?2 AND type_oper=?3");
+    if (s.prepared() != SQLITE_OK) fail("запись итога коррекции", s.prepared());
+    s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper);
+    s.bind(4, std::string(journalStateName(state))).bind(5, static_cast<std::int64_t>(result));
+    s.bind(6, platform::unixTime()).bind(7, receipt.number).bind(8, receipt.dateTime);
+    s.bind(9, receipt.fiscalSign);
+    const int step = s.step();
+    syncCommits(true);
+    if (step != SQLITE_DONE) fail("запись итога коррекции", step);
+}
+
 std::vector<JournalRecord> PaymentJournal::list(const JournalFilter& filter) {
     // The date is the local calendar day; SQLite turns it into the moment.
     Statement s(db_, (std::string("SELECT ") + kColumns +
-                      ", datetime(started_at, 'unixepoch', 'localtime')"
                       " FROM payments WHERE (?1='' OR unc=?1) AND (?2='' OR state=?2)"
                       " AND (?3='' OR started_at >= CAST(strftime('%s', ?3, 'utc') AS INTEGER))"
                       " ORDER BY started_at, unc")
@@ -301,10 +475,7 @@ std::vector<JournalRecord> PaymentJournal::list(const JournalFilter& filter) {
     s.bind(1, filter.unc).bind(2, filter.state).bind(3, filter.since);
     std::vector<JournalRecord> records;
     int step;
-    while ((step = s.step()) == SQLITE_ROW) {
-        records.push_back(readRecord(s));
-        records.back().startedLocal = s.text(15);
-    }
+    while ((step = s.step()) == SQLITE_ROW) records.push_back(readRecord(s));
     if (step != SQLITE_DONE) fail("чтение", step);
     return records;
 }
@@ -324,7 +495,7 @@ int PaymentJournal::pruneOnceADay(int retentionDays) {
         // Only settled records go: a payment in doubt stays until it is settled.
         Statement prune(db_,
                         "DELETE FROM payments WHERE started_at < ?1"
-                        " AND state IN ('registered', 'refused')");
+                        " AND state IN ('registered', 'refused', 'corrected')");
         prune.bind(1, now - static_cast<std::int64_t>(retentionDays) * kSecondsPerDay);
         if (prune.prepared() != SQLITE_OK || prune.step() != SQLITE_DONE)
             fail("чистка", sqlite3_errcode(db_));

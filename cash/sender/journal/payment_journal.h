@@ -28,9 +28,11 @@ struct JournalKey {
     std::string typeOper;  // "P" or "V"
 };
 
-enum class JournalState { started, registered, refused, inDoubt };
+// correcting: a correction receipt was begun and its outcome is not yet
+// known; corrected: the payment has its correction receipt.
+enum class JournalState { started, registered, refused, inDoubt, correcting, corrected };
 
-// "started", "registered", "refused", "in doubt".
+// "started", "registered", "refused", "in doubt", "correcting", "corrected".
 const char* journalStateName(JournalState state);
 // false for an unknown name.
 bool journalStateFromName(const std::string& name, JournalState& state);
@@ -40,6 +42,17 @@ struct ReceiptDocument {
     std::int64_t number = 0;  // 0: unknown
     std::string dateTime;     // register's time "YYYY-MM-DD HH:MM:SS"
     std::string fiscalSign;
+};
+
+using HostPairList = std::vector<std::pair<std::string, std::string>>;
+
+// The correction receipt of a payment the register did not take.
+struct CorrectionDocument {
+    std::string date;                  // the settlement corrected, "YYYY-MM-DD"
+    std::int64_t startedAt = 0;        // seconds since 1970, the correction's start
+    std::int64_t documentBefore = -1;  // last fiscal document before it (-1: unknown)
+    int result = -1;                   // the last correction attempt's result code
+    ReceiptDocument receipt;           // with corrected
 };
 
 struct JournalRecord {
@@ -54,7 +67,20 @@ struct JournalRecord {
     std::int64_t documentBefore = -1;  // last fiscal document before the receipt (-1: unknown)
     ReceiptDocument receipt;
     int attempts = 0;
-    std::string startedLocal;  // "YYYY-MM-DD HH:MM:SS" local time (list() only)
+    std::string startedLocal;  // "YYYY-MM-DD HH:MM:SS" local time
+    // The host's pairs as they came and the print flag: what the receipt is
+    // made of. A record of the earlier layout has neither (pairsKnown false).
+    bool pairsKnown = false;
+    HostPairList pairs;
+    bool print = true;
+    CorrectionDocument correction;
+};
+
+// Another record's claim on a receipt of the same operation and sum whose
+// number it does not know (its receipt could not be read after the close):
+// the first such receipt after its starting point is its own.
+struct UnnumberedClaim {
+    std::int64_t documentBefore = -1;
 };
 
 struct JournalFilter {
@@ -85,8 +111,26 @@ public:
     // The outcome of the attempt, committed durably.
     void finish(const JournalKey& key, JournalState state, int result,
                 const ReceiptDocument& receipt);
-    // True when a record other than key's names this fiscal document as its receipt.
+    // True when a record other than key's names this fiscal document as its
+    // receipt or its correction receipt.
     bool claimedByOther(const JournalKey& key, std::int64_t documentNumber);
+    // The claims of other records of this operation and sum that are
+    // registered (corrections: corrected) without the number of their
+    // document, and whose document can lie after documentBefore: their
+    // starting point is not before it, or they finished after startedAt.
+    std::vector<UnnumberedClaim> unnumberedClaims(const JournalKey& key, unsigned summa,
+                                                  bool corrections, std::int64_t documentBefore,
+                                                  std::int64_t startedAt);
+
+    // A correction of the record begins: state "correcting" for the date.
+    void beginCorrection(const JournalKey& key, const std::string& date);
+    // The last fiscal document number before the correction receipt is
+    // opened, committed durably.
+    void recordCorrectionBefore(const JournalKey& key, std::int64_t number);
+    // The correction's outcome: corrected (with its receipt), refused again
+    // (nothing fiscal) or still correcting (its fate unknown).
+    void finishCorrection(const JournalKey& key, JournalState state, int result,
+                          const ReceiptDocument& receipt);
     std::vector<JournalRecord> list(const JournalFilter& filter);
     // Deletes settled records older than the retention period, at most once a
     // day (the day of the last pruning is kept in the database); the number deleted.
@@ -96,6 +140,9 @@ private:
     void openOrStartAfresh();
     void open();
     void exec(const char* sql);
+    void migrate(int fromVersion);
+    // Sets how the following commits reach the disk: durable ones are synced.
+    void syncCommits(bool durable);
     [[noreturn]] void fail(const std::string& what, int code);
 
     std::string path_;

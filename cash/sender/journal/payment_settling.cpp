@@ -1,5 +1,8 @@
 #include "cash/sender/journal/payment_settling.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
 #include "cash/sender/driver_run.h"
@@ -12,10 +15,27 @@ int operationTypeOf(const std::string& typeOper) {
     return typeOper == "P" ? cash::kOperationSale : cash::kOperationSaleReturn;
 }
 
+namespace {
+
+// A receipt of the record's operation and sum, of the kind settled.
+bool fits(const cash::FiscalDocument& document, const JournalRecord& record, SettleTarget target) {
+    if (document.documentType != cash::kFiscalDocumentReceipt ||
+        document.operationType != operationTypeOf(record.key.typeOper) ||
+        document.total != static_cast<long long>(record.summa))
+        return false;
+    return (document.correction != 0) == (target == SettleTarget::correction);
+}
+
+}  // namespace
+
 SettleOutcome settleWithDriver(PaymentJournal& journal, const JournalRecord& record,
-                               CashDriverLibrary& driver) {
+                               CashDriverLibrary& driver, SettleTarget target) {
     SettleOutcome outcome;
-    if (record.documentBefore < 0) {
+    const bool correction = target == SettleTarget::correction;
+    const std::int64_t start =
+        correction ? record.correction.documentBefore : record.documentBefore;
+    const std::int64_t startedAt = correction ? record.correction.startedAt : record.startedAt;
+    if (start < 0) {
         outcome.verdict = SettleVerdict::noStartingPoint;
         outcome.detail = "попытка не дошла до открытия чека";
         return outcome;
@@ -34,10 +54,19 @@ SettleOutcome settleWithDriver(PaymentJournal& journal, const JournalRecord& rec
             "номер последнего документа не прочитан (код " + std::to_string(lastRead) + ")";
         return outcome;
     }
-    int found = 0;
-    std::string candidates;
-    for (std::int64_t n = record.documentBefore + 1; n <= static_cast<std::int64_t>(last.number);
-         ++n) {
+    // Records registered without the number of their receipt each own the
+    // first fitting receipt after their starting point: those are not ours.
+    const std::vector<UnnumberedClaim> claims =
+        journal.unnumberedClaims(record.key, record.summa, correction, start, startedAt);
+    std::int64_t from = start;
+    for (const UnnumberedClaim& claim : claims) from = std::min(from, claim.documentBefore);
+    struct Candidate {
+        std::int64_t number;
+        cash::FiscalDocument document;
+        bool taken;
+    };
+    std::vector<Candidate> fitting;
+    for (std::int64_t n = from + 1; n <= static_cast<std::int64_t>(last.number); ++n) {
         cash::FiscalDocument document{};
         const int read =
             callDriver([&] { return query(object, static_cast<unsigned>(n), &document); });
@@ -47,19 +76,28 @@ SettleOutcome settleWithDriver(PaymentJournal& journal, const JournalRecord& rec
                              std::to_string(read) + ")";
             return outcome;
         }
-        if (document.documentType != cash::kFiscalDocumentReceipt ||
-            document.operationType != operationTypeOf(record.key.typeOper) ||
-            document.total != static_cast<long long>(record.summa))
-            continue;
+        if (!fits(document, record, target)) continue;
         if (journal.claimedByOther(record.key, n)) continue;
-        ++found;
-        candidates += (candidates.empty() ? "" : ", ") + std::to_string(n);
-        outcome.receipt.number = document.number;
-        outcome.receipt.dateTime = document.dateTime;
-        outcome.receipt.fiscalSign = document.fiscalSign;
+        fitting.push_back(Candidate{n, document, false});
     }
-    const std::string range = "документы " + std::to_string(record.documentBefore + 1) + ".." +
-                              std::to_string(last.number);
+    for (const UnnumberedClaim& claim : claims)  // ordered by their starting points
+        for (Candidate& c : fitting)
+            if (!c.taken && c.number > claim.documentBefore) {
+                c.taken = true;
+                break;
+            }
+    int found = 0;
+    std::string candidates;
+    for (const Candidate& c : fitting) {
+        if (c.taken || c.number <= start) continue;
+        ++found;
+        candidates += (candidates.empty() ? "" : ", ") + std::to_string(c.number);
+        outcome.receipt.number = c.document.number;
+        outcome.receipt.dateTime = c.document.dateTime;
+        outcome.receipt.fiscalSign = c.document.fiscalSign;
+    }
+    const std::string range =
+        "документы " + std::to_string(start + 1) + ".." + std::to_string(last.number);
     if (found == 0) {
         outcome.verdict = SettleVerdict::notRegistered;
         outcome.receipt = ReceiptDocument();
@@ -77,15 +115,16 @@ SettleOutcome settleWithDriver(PaymentJournal& journal, const JournalRecord& rec
 }
 
 SettleOutcome settlePayment(PaymentJournal& journal, const JournalRecord& record,
-                            const std::string& code) {
+                            const std::string& code, SettleTarget target) {
     SettleOutcome outcome;
-    if (record.documentBefore < 0) {
+    if ((target == SettleTarget::correction ? record.correction.documentBefore
+                                            : record.documentBefore) < 0) {
         outcome.verdict = SettleVerdict::noStartingPoint;
         outcome.detail = "попытка не дошла до открытия чека";
         return outcome;
     }
     runWithDriver(code, [&](CashDriverLibrary& driver) {
-        outcome = settleWithDriver(journal, record, driver);
+        outcome = settleWithDriver(journal, record, driver, target);
         return 0;
     });
     return outcome;

@@ -1,7 +1,8 @@
 // Settling a payment in doubt against the register's fiscal storage: the
 // receipts after the document number recorded when the attempt began are read
 // through the driver's optional export, and exactly one receipt of the same
-// operation type and sum that no other record claims is the payment's.
+// operation type and sum that no other record claims is the payment's. A
+// correction in doubt is settled the same way against the correction receipts.
 #pragma once
 
 #include <string>
@@ -27,12 +28,16 @@ struct SettleOutcome {
     std::string detail;       // what was found, for the logs and the tool
 };
 
+// What is settled: the payment's receipt, or its correction receipt.
+enum class SettleTarget { payment, correction };
+
 // With a driver already loaded.
 SettleOutcome settleWithDriver(PaymentJournal& journal, const JournalRecord& record,
-                               CashDriverLibrary& driver);
+                               CashDriverLibrary& driver,
+                               SettleTarget target = SettleTarget::payment);
 // Loads the driver of the settings code for the reading.
 SettleOutcome settlePayment(PaymentJournal& journal, const JournalRecord& record,
-                            const std::string& code);
+                            const std::string& code, SettleTarget target = SettleTarget::payment);
 
 // Tag 1054 of the operation type "P" (sale) or "V" (sale return).
 int operationTypeOf(const std::string& typeOper);
