@@ -8,6 +8,7 @@
 
 #include "cash/atol10/cash.h"
 #include "cash/atol10/device_connection.h"
+#include "cash/atol10/device_information.h"
 #include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
@@ -37,17 +38,9 @@ std::string ffdName(int version) {
     }
 }
 
-// The composite value the library formed (parameter 65624).
+// The composite value the library formed.
 std::vector<unsigned char> formedValue(fptr10::Handle handle, fptr10::Module module) {
-    std::vector<unsigned char> bytes(64, 0);
-    int size = fptr10::libfptr_get_param_bytearray(handle, module, bytes.data(),
-                                                   static_cast<int>(bytes.size()));
-    if (size > static_cast<int>(bytes.size())) {
-        bytes.assign(static_cast<std::size_t>(size), 0);
-        size = fptr10::libfptr_get_param_bytearray(handle, module, bytes.data(), size);
-    }
-    bytes.resize(size > 0 ? std::min(static_cast<std::size_t>(size), bytes.size()) : 0);
-    return bytes;
+    return getTagValue(handle, module, 64);
 }
 
 }  // namespace

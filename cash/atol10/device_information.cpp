@@ -1,5 +1,6 @@
 #include "cash/atol10/device_information.h"
 
+#include <algorithm>
 #include <boost/lexical_cast.hpp>
 #include <vector>
 
@@ -121,6 +122,18 @@ std::wstring readGrowing(int firstSize, Read read) {
 }
 
 }  // namespace
+
+std::vector<unsigned char> getTagValue(fptr10::Handle handle, fptr10::Module module,
+                                       int firstBufferSize) {
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(firstBufferSize), 0);
+    int size = fptr10::libfptr_get_param_bytearray(handle, module, bytes.data(), firstBufferSize);
+    if (size > firstBufferSize) {
+        bytes.assign(static_cast<std::size_t>(size), 0);
+        size = fptr10::libfptr_get_param_bytearray(handle, module, bytes.data(), size);
+    }
+    bytes.resize(size > 0 ? std::min(static_cast<std::size_t>(size), bytes.size()) : 0);
+    return bytes;
+}
 
 std::wstring getParamString(int paramId, fptr10::Handle handle, fptr10::Module module,
                             int firstBufferSize) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cash/atol10/fptr10/binding.h"
 
@@ -15,6 +16,10 @@ void registrationReport(fptr10::Handle handle, fptr10::Module module);
 // Text parameter of the last query; the buffer grows to what the library asks for.
 std::wstring getParamString(int paramId, fptr10::Handle handle, fptr10::Module module,
                             int firstBufferSize = 32);
+// The composite tag value the library formed (libfptr_util_form_tlv); the
+// buffer grows to what the library asks for.
+std::vector<unsigned char> getTagValue(fptr10::Handle handle, fptr10::Module module,
+                                       int firstBufferSize);
 // The library's description of its last error.
 std::wstring errorDescription(fptr10::Handle handle, fptr10::Module module);
 // The firmware's major version; throws boost::bad_lexical_cast when it is not a number.

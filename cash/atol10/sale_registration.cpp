@@ -6,6 +6,7 @@
 
 #include "cash/atol10/cash.h"
 #include "cash/atol10/config.h"
+#include "cash/atol10/device_information.h"
 #include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
@@ -69,15 +70,7 @@ std::vector<unsigned char> formTlv(fptr10::Handle handle, fptr10::Module module,
         fptr10::libfptr_set_param_str(handle, module, field.tag, toWide(field.value));
     }
     fptr10::libfptr_util_form_tlv(handle, module);
-    std::vector<unsigned char> bytes(128, 0);
-    int size = fptr10::libfptr_get_param_bytearray(handle, module, bytes.data(),
-                                                   static_cast<int>(bytes.size()));
-    if (size > static_cast<int>(bytes.size())) {
-        bytes.assign(static_cast<std::size_t>(size), 0);
-        size = fptr10::libfptr_get_param_bytearray(handle, module, bytes.data(), size);
-    }
-    bytes.resize(size > 0 ? std::min(static_cast<std::size_t>(size), bytes.size()) : 0);
-    return bytes;
+    return getTagValue(handle, module, 128);
 }
 
 }  // namespace
