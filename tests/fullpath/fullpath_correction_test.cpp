@@ -405,26 +405,7 @@ TEST_F(CorrectionFullPath, AHostKilledAtAnyRegisterCallOfACorrectionCorrectsOnce
     const std::vector<std::string> trace = folder.traceLines();
     ASSERT_FALSE(trace.empty());
 
-    std::string which;
-    platform::environmentVariable("VORNA_SWEEP_CASES", which);
-    const bool representative = which == "representative";
-    struct KillPoint {
-        std::string function;
-        int occurrence;
-        std::string timing;
-    };
-    std::vector<KillPoint> points;
-    std::map<std::string, int> seen;
-    for (const std::string& line : trace) {
-        const std::string function = calledFunction(line);
-        const int occurrence = seen[function]++;
-        const bool parameter = function.find("_param") != std::string::npos ||
-                               function.find("error_") != std::string::npos ||
-                               function == "libfptr_set_single_setting";
-        if (representative && parameter) continue;
-        points.push_back({function, occurrence, "before"});
-        if (!parameter) points.push_back({function, occurrence, "after"});
-    }
+    const std::vector<KillPoint> points = killPointsOf(trace);
     int doubled = 0, lost = 0;
     std::string violations;
     for (const KillPoint& point : points) {
@@ -453,7 +434,8 @@ TEST_F(CorrectionFullPath, AHostKilledAtAnyRegisterCallOfACorrectionCorrectsOnce
         }
     }
     std::cout << points.size() << " kill points of one correction ("
-              << (representative ? "the register calls" : "every call, the register calls twice")
+              << (representativeSweep() ? "the register calls"
+                                        : "every call, the register calls twice")
               << " of " << trace.size() << " calls): " << doubled << " doubled, " << lost << " lost"
               << std::endl;
     EXPECT_EQ(doubled, 0) << violations;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -111,6 +112,29 @@ std::vector<std::string> RegisterFolder::violations() const {
 
 std::string calledFunction(const std::string& traceLine) {
     return traceLine.substr(0, traceLine.find('('));
+}
+
+bool representativeSweep() {
+    std::string which;
+    platform::environmentVariable("VORNA_SWEEP_CASES", which);
+    return which == "representative";
+}
+
+std::vector<KillPoint> killPointsOf(const std::vector<std::string>& trace) {
+    const bool representative = representativeSweep();
+    std::vector<KillPoint> points;
+    std::map<std::string, int> seen;
+    for (const std::string& line : trace) {
+        const std::string function = calledFunction(line);
+        const int occurrence = seen[function]++;
+        const bool parameter = function.find("_param") != std::string::npos ||
+                               function.find("error_") != std::string::npos ||
+                               function == "libfptr_set_single_setting";
+        if (representative && parameter) continue;
+        points.push_back({function, occurrence, "before"});
+        if (!parameter) points.push_back({function, occurrence, "after"});
+    }
+    return points;
 }
 
 }  // namespace testing_support

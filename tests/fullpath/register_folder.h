@@ -47,5 +47,21 @@ private:
 // The function a trace line names ("libfptr_open(#1) = 0" -> "libfptr_open").
 std::string calledFunction(const std::string& traceLine);
 
+// Where a host process can be killed: before a call of the trace or after it,
+// occurrence counting from 0 among the calls of that function.
+struct KillPoint {
+    std::string function;
+    int occurrence;
+    std::string timing;  // "before", "after"
+};
+
+// Every call of a trace before it, and after it unless it only sets or reads
+// a parameter (dying after such a call is dying before the next). With
+// VORNA_SWEEP_CASES=representative (under Wine, where every process starts
+// slowly) the calls that reach the register only.
+std::vector<KillPoint> killPointsOf(const std::vector<std::string>& trace);
+// VORNA_SWEEP_CASES=representative: sweeps take the representative cases only.
+bool representativeSweep();
+
 }  // namespace testing_support
 }  // namespace vorna
