@@ -4,9 +4,9 @@
 #include <string>
 
 #include "cash/sender/journal/journaled_payment.h"
-#include "cash/sender/payment.h"
 #include "cash/sender/journal/payment_journal.h"
 #include "cash/sender/journal/payment_settling.h"
+#include "cash/sender/payment.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/ResultCode.h"

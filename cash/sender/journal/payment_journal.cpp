@@ -203,10 +203,16 @@ void PaymentJournal::open() {
     // automatic checkpoints keep the log short.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_busy_timeout(db_, kBusyMilliseconds);
-    // A commit is on the disk when it returns: the write-ahead log is synced
-    // at every commit, so a power cut keeps every record that was committed.
     exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=FULL");
+    // One flush a payment: only the commit of the starting document number
+    // (recordDocumentBefore) syncs the write-ahead log, and that sync carries
+    // every commit before it. The others commit at NORMAL: in write-ahead mode
+    // a power cut may lose them but never damages the database (a checkpoint
+    // still syncs the log before copying it and the database after), unlike
+    // OFF. What a lost commit leaves is safe: without the starting number the
+    // receipt was never opened; without the outcome the record stays "started"
+    // and the next attempt settles it against the fiscal storage.
+    exec("PRAGMA synchronous=NORMAL");
     Statement version(db_, "PRAGMA user_version");
     if (version.prepared() != SQLITE_OK || version.step() != SQLITE_ROW)
         fail("чтение версии", sqlite3_errcode(db_));
@@ -260,7 +266,10 @@ void PaymentJournal::recordDocumentBefore(const JournalKey& key, std::int64_t nu
                 "UPDATE payments SET document_before=?4 WHERE code=?1 AND unc=?2 AND type_oper=?3");
     if (s.prepared() != SQLITE_OK) fail("запись номера документа", s.prepared());
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, number);
+    // The payment's one durable commit: the receipt opens only after it.
+    exec("PRAGMA synchronous=FULL");
     const int step = s.step();
+    exec("PRAGMA synchronous=NORMAL");
     if (step != SQLITE_DONE) fail("запись номера документа", step);
 }
 
