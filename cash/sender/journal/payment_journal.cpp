@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "cash/sender/journal/journal_vfs.h"
 #include "common/platform/platform.h"
 
 // The build pins SQLite: the Windows amalgamation and the system library are
@@ -195,7 +196,7 @@ void PaymentJournal::exec(const char* sql) {
 void PaymentJournal::open() {
     const int opened = sqlite3_open_v2(
         platform::utf8FileName(path_).c_str(), &db_,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, journalVfsName());
     if (opened != SQLITE_OK) fail("открытие", opened);
     sqlite3_extended_result_codes(db_, 1);
     // A connection lives for one call: closing it must not checkpoint the log
@@ -204,9 +205,9 @@ void PaymentJournal::open() {
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_busy_timeout(db_, kBusyMilliseconds);
     exec("PRAGMA journal_mode=WAL");
-    // One flush a payment: only the commit of the starting document number
-    // (recordDocumentBefore) syncs the write-ahead log, and that sync carries
-    // every commit before it. The others commit at NORMAL: in write-ahead mode
+    // One flush a payment: recordDocumentBefore syncs the write-ahead log
+    // after its commit, and that sync carries every commit before it. Every
+    // commit is made at NORMAL: in write-ahead mode
     // a power cut may lose them but never damages the database (a checkpoint
     // still syncs the log before copying it and the database after), unlike
     // OFF. What a lost commit leaves is safe: without the starting number the
@@ -266,11 +267,16 @@ void PaymentJournal::recordDocumentBefore(const JournalKey& key, std::int64_t nu
                 "UPDATE payments SET document_before=?4 WHERE code=?1 AND unc=?2 AND type_oper=?3");
     if (s.prepared() != SQLITE_OK) fail("запись номера документа", s.prepared());
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, number);
-    // The payment's one durable commit: the receipt opens only after it.
-    exec("PRAGMA synchronous=FULL");
     const int step = s.step();
-    exec("PRAGMA synchronous=NORMAL");
     if (step != SQLITE_DONE) fail("запись номера документа", step);
+    // The payment's one flush, before the receipt opens: the log holds this
+    // commit and every one before it. What a commit at FULL would do, without
+    // switching the level twice a payment.
+    sqlite3_file* log = nullptr;
+    const int found = sqlite3_file_control(db_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log);
+    if (found != SQLITE_OK || !log || !log->pMethods) fail("запись номера документа", found);
+    const int synced = log->pMethods->xSync(log, SQLITE_SYNC_NORMAL);
+    if (synced != SQLITE_OK) fail("запись номера документа на диск", synced);
 }
 
 void PaymentJournal::finish(const JournalKey& key, JournalState state, int result,
