@@ -105,7 +105,7 @@ const char* logModeName(LogMode mode) {
     }
 }
 
-HostInstallation::HostInstallation(LogMode mode) {
+HostInstallation::HostInstallation(LogMode mode, bool journal) {
     processAtStart();
     root_ = (fs::temp_directory_path() / uniqueName()).string();
     work_ = join(root_, "work");
@@ -117,7 +117,7 @@ HostInstallation::HostInstallation(LogMode mode) {
     // user's real settings out.
     fs::create_directories(join(profile_, "Windows"));
     try {
-        install(mode);
+        install(mode, journal);
         enter();
         setUpRegister();
         const std::string sender = inWork(std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX);
@@ -147,7 +147,7 @@ void HostInstallation::leave() {
     fs::remove_all(root_, ignored);
 }
 
-void HostInstallation::install(LogMode mode) const {
+void HostInstallation::install(LogMode mode, bool journal) const {
     const std::string bin = binFolder();
     const auto copy = [&](const std::string& from, const std::string& to) {
         fs::copy_file(join(bin, from), inWork(to), fs::copy_options::overwrite_existing);
@@ -156,9 +156,10 @@ void HostInstallation::install(LogMode mode) const {
          std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX);
     copy(std::string("vorna.cash.atol10") + VORNA_LIBRARY_SUFFIX, kDriverFile);
     copy(VORNA_REGISTER_LIBRARY, VORNA_REGISTER_LIBRARY);
-    writeText(inWork("vorna.cash.sender.ini"), std::string("CashDriver=") + kDriverFile +
-                                                   "\r\nUseLog=" + senderUseLog(mode) +
-                                                   "\r\nLogDirectory=" + logs_ + "\r\n");
+    writeText(inWork("vorna.cash.sender.ini"),
+              std::string("CashDriver=") + kDriverFile + "\r\nUseLog=" + senderUseLog(mode) +
+                  "\r\nLogDirectory=" + logs_ + "\r\n" +
+                  (journal ? "PaymentJournal=payments.sqlite\r\n" : ""));
     // AutoShift answers a closed or expired shift without a message box.
     writeText(inWork("vorna.cash.atol10.ini"), std::string("UseLog=") + driverUseLog(mode) +
                                                    "\r\nLogPath=" + logs_ + "\r\nAutoShift=Y\r\n");
@@ -191,11 +192,11 @@ void HostInstallation::setUpRegister() const {
     runEmulatorTool({"set", "shift.openedAt", std::to_string(platform::unixTime())});
 }
 
-int HostInstallation::sendPayment(std::string* resultText) const {
+int HostInstallation::sendPayment(std::string* resultText, const char* unc) const {
     static const cash::ParameterPair pairs[] = {
         {"TYPE_OPER", "P"}, {"SHORT", "Услуга"}, {"NDS_CODE", "1105"}, {"TYPE_OPL", "NAL"}};
     const char* text = nullptr;
-    const int code = sendCheque_("4711", 12345, 1500, pairs, 4, &text, 1);
+    const int code = sendCheque_(unc, 12345, 1500, pairs, 4, &text, 1);
     // Only a failure's text is wanted: no conversion inside the measured loop.
     if (resultText && code != 0) *resultText = text ? platform::cp1251ToUtf8(text) : std::string();
     return code;

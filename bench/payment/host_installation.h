@@ -22,7 +22,8 @@ const char* logModeName(LogMode mode);
 
 class HostInstallation {
 public:
-    explicit HostInstallation(LogMode mode);
+    // With journal, the sender keeps its payment journal (payments.sqlite in the logs folder).
+    explicit HostInstallation(LogMode mode, bool journal = false);
     ~HostInstallation();
     HostInstallation(const HostInstallation&) = delete;
     HostInstallation& operator=(const HostInstallation&) = delete;
@@ -31,9 +32,9 @@ public:
     // sender finds the driver there by file name) and its register.
     void enter() const;
 
-    // The worked example: transfer 4711 of 123.45 with 15.00 commission,
-    // printed. The result code; a failure's text in resultText when given.
-    int sendPayment(std::string* resultText = nullptr) const;
+    // The worked example: transfer 4711 (or unc) of 123.45 with 15.00
+    // commission, printed. The result code; a failure's text in resultText when given.
+    int sendPayment(std::string* resultText = nullptr, const char* unc = "4711") const;
     // checkKKT; the result code.
     int checkKkt() const;
 
@@ -45,7 +46,7 @@ public:
     std::string registerLibrary() const;
 
 private:
-    void install(LogMode mode) const;
+    void install(LogMode mode, bool journal) const;
     // Unloads the sender, puts the directory and environment back and removes the folder.
     void leave();
     void setUpRegister() const;
