@@ -2,6 +2,7 @@
 // document.
 #include <cstdio>
 
+#include "emulator/state_store.h"
 #include "tests/emulator/emulator_fixture.h"
 
 namespace vorna {
@@ -245,6 +246,34 @@ TEST_F(JournalAndTapeTest, FiscalStorageDocumentQueries) {
     d_.setInt(kDocumentNumber, 99);
     EXPECT_NE(0, d_.fnQuery(13)) << "no such document";
     EXPECT_NE(0, d_.fnQuery(12));
+}
+
+// The queries read the journal from its end: in a journal longer than the
+// first tail read (64 KiB) the newest documents and the oldest are found,
+// and the journal's lines are exactly the documents made.
+TEST_F(JournalAndTapeTest, FiscalStorageQueriesInALongJournal) {
+    enum : int { kTotal = 1020, kFnDocumentType = 65697 };
+    int sales = 0;
+    while (readFile(file(emulator::kJournalFileName)).size() < 200 * 1024) {
+        ASSERT_EQ(0, d_.cashSale("sale " + std::to_string(sales), 1 + sales));
+        ++sales;
+    }
+    const int documents = sales + 1;  // and the shift opening
+    ASSERT_EQ(static_cast<std::size_t>(documents), journal().size());
+
+    ASSERT_EQ(0, d_.fnQuery(5));
+    EXPECT_EQ(documents, d_.getInt(kDocumentNumber));
+    ASSERT_EQ(0, d_.fnQuery(4));
+    EXPECT_DOUBLE_EQ(sales, d_.getDouble(kTotal)) << "the last receipt";
+
+    d_.setInt(kDocumentNumber, 2);
+    ASSERT_EQ(0, d_.fnQuery(13));
+    EXPECT_DOUBLE_EQ(1, d_.getDouble(kTotal)) << "the first receipt";
+    d_.setInt(kDocumentNumber, 1);
+    ASSERT_EQ(0, d_.fnQuery(13));
+    EXPECT_EQ(2, d_.getInt(kFnDocumentType)) << "the shift opening report";
+    d_.setInt(kDocumentNumber, documents + 1);
+    EXPECT_NE(0, d_.fnQuery(13)) << "no such document";
 }
 
 }  // namespace
