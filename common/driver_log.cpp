@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "common/log_files.h"
+
 namespace vorna {
 
 namespace {
@@ -53,7 +55,7 @@ const char* logLevelText(int level) {
     }
 }
 
-Log::Log(const std::string& directory) : enabled_(true), file_(nullptr), ready_(false) {
+Log::Log(const std::string& directory) : enabled_(true), ready_(false) {
     path_[0] = '\0';
     const char separator = platform::pathSeparator();
     const std::string folder = directory + separator + kSubdirectory;
@@ -109,22 +111,31 @@ const char* Log::path() const { return path_; }
 void Log::writeLine(int level, const char* format, std::va_list arguments) {
     if (!ready_) return;
     platform::LockGuard guard(lock_);
-    file_ = std::fopen(path_, "a+");
-    if (!file_) {
+    std::string line;
+    platform::DateTime now;
+    if (platform::localTime(now)) {
+        char stamp[64];
+        std::snprintf(stamp, sizeof stamp, "[%04d-%02d-%02d %02d:%02d:%02d] [%s] ", now.year,
+                      now.month, now.day, now.hour, now.minute, now.second, logLevelText(level));
+        line = stamp;
+    }
+    std::va_list copy;
+    va_copy(copy, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (length > 0) {
+        const std::size_t start = line.size();
+        line.resize(start + static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(&line[start], static_cast<std::size_t>(length) + 1, format, arguments);
+        line.resize(start + static_cast<std::size_t>(length));
+    }
+    line += '\n';
+    // The whole line in one write, as a text-mode stream would have put it.
+    if (appendToLogFile(path_, platform::textFileBytes(line)) == LogAppend::notOpened) {
         const unsigned long code = platform::lastError();
         std::printf("file not created %s err_code=%lu\n", path_, code);
         std::fflush(stdout);
-        return;
     }
-    platform::DateTime now;
-    if (platform::localTime(now)) {
-        std::fprintf(file_, "[%04d-%02d-%02d %02d:%02d:%02d] [%s] ", now.year, now.month, now.day,
-                     now.hour, now.minute, now.second, logLevelText(level));
-    }
-    std::vfprintf(file_, format, arguments);
-    std::fputc('\n', file_);
-    std::fclose(file_);
-    file_ = nullptr;
 }
 
 void setDriverLogSettingsSource(DriverLogSettingsSource source) { settingsSource = source; }

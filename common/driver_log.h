@@ -1,6 +1,6 @@
 // The driver's log: one file per day, <directory>\Quorvale\mirel_YYYY-MM-DD.log,
-// each line "[YYYY-MM-DD HH:MM:SS] [LVL] message". The file is opened and
-// closed for every line.
+// each line "[YYYY-MM-DD HH:MM:SS] [LVL] message". Each line is one write to
+// the system; the file stays open for a log-file session (common/log_files.h).
 //
 // Use in the driver:
 //   writeLog("   atol10->CheckKKT ==> 0");        // one line, level WRN
@@ -59,7 +59,6 @@ private:
     void writeLine(int level, const char* format, std::va_list arguments);
 
     bool enabled_;
-    std::FILE* file_;
     platform::Lock lock_;
     char path_[kPathSize];
     bool ready_;

@@ -1,9 +1,10 @@
 #include "common/sender_log.h"
 
 #include <cstdio>
-#include <fstream>
+#include <stdexcept>
 
 #include "common/app_exception.h"
+#include "common/log_files.h"
 #include "common/platform/platform.h"
 
 namespace vorna {
@@ -24,15 +25,11 @@ std::string logFilePath(const std::string& directory, const std::string& name) {
     return directory + platform::pathSeparator() + name + ".log";
 }
 
-// One line appended; an unopenable file loses the line without a word, a
-// failure while writing throws.
+// One line appended in one write; an unopenable file loses the line without
+// a word, a failure while writing throws.
 void appendToFile(const std::string& path, const std::string& line) {
-    std::ofstream out(path, std::ios::out | std::ios::app);
-    if (!out.is_open()) return;
-    out.exceptions(std::ios::badbit | std::ios::failbit);
-    out << line << '\n';
-    out.flush();
-    out.close();
+    if (appendToLogFile(path, platform::textFileBytes(line + '\n')) == LogAppend::failed)
+        throw std::runtime_error("log write failed");
 }
 
 // The further attempt after a failure: the same file name directly in the

@@ -14,6 +14,9 @@ namespace emulator {
 
 // False when the file does not exist or cannot be read.
 bool readWholeFile(const std::string& path, std::string& text);
+// The last maxBytes bytes of the file (all of it when shorter; whole tells
+// which); false when it does not exist or cannot be read.
+bool readFileTail(const std::string& path, long maxBytes, std::string& text, bool& whole);
 // Creates or truncates the file and writes the text; false on any failure.
 bool writeWholeFile(const std::string& path, const std::string& text);
 // Appends the text; false on any failure.

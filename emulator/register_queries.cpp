@@ -11,20 +11,37 @@ using nlohmann::json;
 
 namespace {
 
-// The documents of the fiscal storage are the register's journal lines.
-std::vector<json> journalDocuments(const std::string& directory) {
-    std::vector<json> documents;
-    std::string text;
-    if (!readWholeFile(emulatorFile(directory, kJournalFileName), text)) return documents;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        json line = json::parse(text.substr(start, end - start), nullptr, false);
-        if (line.is_object() && line.contains("document")) documents.push_back(line);
-        start = end + 1;
+// The documents of the fiscal storage are the register's journal lines. The
+// latest document that wanted accepts, read from the end of the journal (the
+// documents asked for are recent ones: a query costs the same on the first
+// day and after a hundred thousand receipts); false when none does.
+template <typename Wanted>
+bool latestJournalDocument(const std::string& directory, Wanted wanted, json& found) {
+    const std::string path = emulatorFile(directory, kJournalFileName);
+    for (long tail = 64 * 1024;; tail *= 4) {
+        std::string text;
+        bool whole = false;
+        if (!readFileTail(path, tail, text, whole)) return false;
+        // Without the whole file the first line may be cut: it is read with a longer tail.
+        const std::size_t first = whole ? 0 : text.find('\n') + 1;
+        std::size_t end = text.size();
+        while (end > first && end != std::string::npos) {
+            const std::size_t lineEnd = end;
+            const std::size_t newline = end >= 1 ? text.rfind('\n', end - 1) : std::string::npos;
+            const std::size_t start =
+                newline == std::string::npos || newline < first ? first : newline + 1;
+            if (lineEnd > start) {
+                json line = json::parse(text.substr(start, lineEnd - start), nullptr, false);
+                if (line.is_object() && line.contains("document") && wanted(line)) {
+                    found = std::move(line);
+                    return true;
+                }
+            }
+            if (start == first) break;
+            end = start - 1;
+        }
+        if (whole) return false;
     }
-    return documents;
 }
 
 int fnDocumentType(const json& document) {
@@ -189,38 +206,45 @@ int RegisterMachine::fnQueryData() {
             return 0;
         case libfptr::fndt::lastDocument: {
             const int last = s_["lastDocument"]["number"].get<int>();
-            for (const json& document : journalDocuments(session_.directory()))
-                if (document["document"].get<int>() == last) describeDocument(document, out);
+            json document;
+            if (latestJournalDocument(
+                    session_.directory(),
+                    [&](const json& d) { return d["document"].get<int>() == last; }, document))
+                describeDocument(document, out);
             out.set(libfptr::param::documentNumber, ParamValue::ofInt(last));
             out.set(libfptr::param::dateTime,
                     ParamValue::ofDateTime(s_["lastDocument"]["time"].get<std::int64_t>()));
             return 0;
         }
         case libfptr::fndt::lastReceipt: {
-            const std::vector<json> documents = journalDocuments(session_.directory());
-            for (auto it = documents.rbegin(); it != documents.rend(); ++it)
-                if (it->value("type", "") == "receipt") {
-                    describeDocument(*it, out);
-                    return 0;
-                }
-            return error::invalidParameter;
+            json document;
+            if (!latestJournalDocument(
+                    session_.directory(),
+                    [](const json& d) { return d.value("type", "") == "receipt"; }, document))
+                return error::invalidParameter;
+            describeDocument(document, out);
+            return 0;
         }
         case libfptr::fndt::documentByNumber:
         case libfptr::fndt::ticketByNumber: {
             const ParamValue* number = instance_.input.find(libfptr::param::documentNumber);
             if (!number) return error::invalidParameter;
-            for (const json& document : journalDocuments(session_.directory())) {
-                if (document["document"].get<std::int64_t>() != number->asInt()) continue;
-                if (kind->asInt() == libfptr::fndt::documentByNumber) {
-                    describeDocument(document, out);
-                } else {
-                    // The emulated register has no link to the operator: no ticket arrives.
-                    out.set(libfptr::param::documentNumber, ParamValue::ofInt(number->asInt()));
-                    out.set(libfptr::param::ticketArrived, ParamValue::ofBool(false));
-                }
-                return 0;
+            json document;
+            if (!latestJournalDocument(
+                    session_.directory(),
+                    [&](const json& d) {
+                        return d["document"].get<std::int64_t>() == number->asInt();
+                    },
+                    document))
+                return error::invalidParameter;
+            if (kind->asInt() == libfptr::fndt::documentByNumber) {
+                describeDocument(document, out);
+            } else {
+                // The emulated register has no link to the operator: no ticket arrives.
+                out.set(libfptr::param::documentNumber, ParamValue::ofInt(number->asInt()));
+                out.set(libfptr::param::ticketArrived, ParamValue::ofBool(false));
             }
-            return error::invalidParameter;
+            return 0;
         }
         default:
             return fnHealthQuery(kind->asInt());

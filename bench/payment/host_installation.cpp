@@ -105,7 +105,7 @@ const char* logModeName(LogMode mode) {
     }
 }
 
-HostInstallation::HostInstallation(LogMode mode, bool healthCheck) {
+HostInstallation::HostInstallation(LogMode mode, bool journal, bool healthCheck) {
     processAtStart();
     root_ = (fs::temp_directory_path() / uniqueName()).string();
     work_ = join(root_, "work");
@@ -117,7 +117,7 @@ HostInstallation::HostInstallation(LogMode mode, bool healthCheck) {
     // user's real settings out.
     fs::create_directories(join(profile_, "Windows"));
     try {
-        install(mode, healthCheck);
+        install(mode, journal, healthCheck);
         enter();
         setUpRegister();
         loadSender();
@@ -158,7 +158,7 @@ void HostInstallation::leave() {
     fs::remove_all(root_, ignored);
 }
 
-void HostInstallation::install(LogMode mode, bool healthCheck) const {
+void HostInstallation::install(LogMode mode, bool journal, bool healthCheck) const {
     const std::string bin = binFolder();
     const auto copy = [&](const std::string& from, const std::string& to) {
         fs::copy_file(join(bin, from), inWork(to), fs::copy_options::overwrite_existing);
@@ -169,7 +169,9 @@ void HostInstallation::install(LogMode mode, bool healthCheck) const {
     copy(VORNA_REGISTER_LIBRARY, VORNA_REGISTER_LIBRARY);
     writeText(inWork("vorna.cash.sender.ini"),
               std::string("CashDriver=") + kDriverFile + "\r\nUseLog=" + senderUseLog(mode) +
-                  "\r\nLogDirectory=" + logs_ + "\r\n" + (healthCheck ? "" : "HealthCheck=N\r\n"));
+                  "\r\nLogDirectory=" + logs_ + "\r\n" +
+                  (journal ? "PaymentJournal=payments.sqlite\r\n" : "") +
+                  (healthCheck ? "" : "HealthCheck=N\r\n"));
     // AutoShift answers a closed or expired shift without a message box.
     writeText(inWork("vorna.cash.atol10.ini"), std::string("UseLog=") + driverUseLog(mode) +
                                                    "\r\nLogPath=" + logs_ + "\r\nAutoShift=Y\r\n");
@@ -202,11 +204,11 @@ void HostInstallation::setUpRegister() const {
     runEmulatorTool({"set", "shift.openedAt", std::to_string(platform::unixTime())});
 }
 
-int HostInstallation::sendPayment(std::string* resultText) const {
+int HostInstallation::sendPayment(std::string* resultText, const char* unc) const {
     static const cash::ParameterPair pairs[] = {
         {"TYPE_OPER", "P"}, {"SHORT", "Услуга"}, {"NDS_CODE", "1105"}, {"TYPE_OPL", "NAL"}};
     const char* text = nullptr;
-    const int code = sendCheque_("4711", 12345, 1500, pairs, 4, &text, 1);
+    const int code = sendCheque_(unc, 12345, 1500, pairs, 4, &text, 1);
     // Only a failure's text is wanted: no conversion inside the measured loop.
     if (resultText && code != 0) *resultText = text ? platform::cp1251ToUtf8(text) : std::string();
     return code;

@@ -22,10 +22,11 @@ const char* logModeName(LogMode mode);
 
 class HostInstallation {
 public:
-    // healthCheck false writes HealthCheck=N. The sender's check of the
-    // register's health, once a day per process, is done at start, so that
-    // every measured payment is a later one of the day.
-    explicit HostInstallation(LogMode mode, bool healthCheck = true);
+    // With journal, the sender keeps its payment journal (payments.sqlite in
+    // the logs folder); healthCheck false writes HealthCheck=N. The sender's
+    // check of the register's health, once a day per process, is done at
+    // start, so that every measured payment is a later one of the day.
+    explicit HostInstallation(LogMode mode, bool journal = false, bool healthCheck = true);
     ~HostInstallation();
     HostInstallation(const HostInstallation&) = delete;
     HostInstallation& operator=(const HostInstallation&) = delete;
@@ -34,9 +35,9 @@ public:
     // sender finds the driver there by file name) and its register.
     void enter() const;
 
-    // The worked example: transfer 4711 of 123.45 with 15.00 commission,
-    // printed. The result code; a failure's text in resultText when given.
-    int sendPayment(std::string* resultText = nullptr) const;
+    // The worked example: transfer 4711 (or unc) of 123.45 with 15.00
+    // commission, printed. The result code; a failure's text in resultText when given.
+    int sendPayment(std::string* resultText = nullptr, const char* unc = "4711") const;
     // checkKKT; the result code.
     int checkKkt() const;
 
@@ -52,7 +53,7 @@ public:
     std::string registerLibrary() const;
 
 private:
-    void install(LogMode mode, bool healthCheck) const;
+    void install(LogMode mode, bool journal, bool healthCheck) const;
     void loadSender();
     // Unloads the sender, puts the directory and environment back and removes the folder.
     void leave();

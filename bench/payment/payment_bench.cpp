@@ -6,10 +6,15 @@
 // off. After the table: our own cost per payment and its ratio to the register's.
 //
 //   payment_bench [Google Benchmark flags] [--scale[=PAYMENTS]]
+//   payment_bench --payments=N [--journal]
 //
 // --scale adds the long run (10,000 payments unless given) with logging off
 // and with UseLog Y: time per payment in each tenth, resident memory and
 // loaded modules at its start, middle and end.
+//
+// --payments=N sends N payments (logging off; with --journal each a transfer
+// of its own, journaled) and nothing else: the run that scripts/bench.sh
+// counts the instructions of under callgrind.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -91,7 +96,7 @@ void checkKkt(benchmark::State& state) {
 HostInstallation& healthInstallation(bool healthCheck) {
     static std::map<bool, std::unique_ptr<HostInstallation>> made;
     std::unique_ptr<HostInstallation>& slot = made[healthCheck];
-    if (!slot) slot = std::make_unique<HostInstallation>(LogMode::off, healthCheck);
+    if (!slot) slot = std::make_unique<HostInstallation>(LogMode::off, false, healthCheck);
     slot->enter();
     return *slot;
 }
@@ -202,12 +207,52 @@ int takeScaleFlag(int& argc, char** argv) {
     return payments;
 }
 
+// Takes --payments=N and --journal out of the arguments; 0 payments when absent.
+int takePaymentsFlags(int& argc, char** argv, bool& journal) {
+    int payments = 0;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--payments=", 11) == 0) {
+            payments = std::atoi(argv[i] + 11);
+        } else if (std::strcmp(argv[i], "--journal") == 0) {
+            journal = true;
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    return payments;
+}
+
+// The payments alone, for an instruction count; the exit code is 1 when one failed.
+int sendPaymentsOnly(int count, bool journal) {
+    try {
+        HostInstallation host(LogMode::off, journal);
+        for (int i = 1; i <= count; ++i) {
+            std::string text;
+            const std::string unc = journal ? std::to_string(i) : std::string("4711");
+            const int code = host.sendPayment(&text, unc.c_str());
+            if (code != 0) {
+                std::cerr << "sendCheque: " << code << " " << text << "\n";
+                return 1;
+            }
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+}
+
 }  // namespace
 }  // namespace bench
 }  // namespace vorna
 
 int main(int argc, char** argv) {
     using namespace vorna::bench;
+    bool journal = false;
+    const int only = takePaymentsFlags(argc, argv, journal);
+    if (only > 0) return sendPaymentsOnly(only, journal);
     const int payments = takeScaleFlag(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

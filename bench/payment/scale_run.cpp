@@ -16,20 +16,39 @@ namespace {
 
 double mebibytes(std::uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
+// The process's figures at one point of the run ("start", "middle", "end").
+void processFigures(benchmark::State& state, const std::string& when) {
+    state.counters["rss_" + when + "_MiB"] = mebibytes(platform::residentMemoryBytes());
+    state.counters["handles_" + when] = platform::openHandleCount();
+    state.counters["modules_" + when] = platform::loadedModuleCount();
+}
+
+// A repeated send of the run's first payment, answered from the journal: the
+// journal's look-up with every record so far (milliseconds).
+double repeatMilliseconds(const HostInstallation& host) {
+    const auto start = std::chrono::steady_clock::now();
+    const int code = host.sendPayment(nullptr, "1");
+    const std::chrono::duration<double, std::milli> spent =
+        std::chrono::steady_clock::now() - start;
+    return code == 0 ? spent.count() : -1.0;
+}
+
 void payments(benchmark::State& state, int count, LogMode mode) {
     try {
-        HostInstallation host(mode);
+        // Every payment a transfer of its own, all in the payment journal.
+        HostInstallation host(mode, true);
         host.enter();
         const int perBlock = count / kScaleBlocks;
         for (auto _ : state) {
-            state.counters["rss_start_MiB"] = mebibytes(platform::residentMemoryBytes());
-            state.counters["modules_start"] = platform::loadedModuleCount();
+            processFigures(state, "start");
             double firstBlock = 0.0, lastBlock = 0.0;
+            int paid = 0;
             for (int block = 1; block <= kScaleBlocks; ++block) {
                 const auto start = std::chrono::steady_clock::now();
                 for (int i = 0; i < perBlock; ++i) {
                     std::string text;
-                    const int code = host.sendPayment(&text);
+                    const std::string unc = std::to_string(++paid);
+                    const int code = host.sendPayment(&text, unc.c_str());
                     if (code != 0) {
                         state.SkipWithError(
                             ("sendCheque: " + std::to_string(code) + " " + text).c_str());
@@ -40,15 +59,16 @@ void payments(benchmark::State& state, int count, LogMode mode) {
                     std::chrono::steady_clock::now() - start;
                 const double perPayment = spent.count() / perBlock;
                 state.counters[blockCounterName(block)] = perPayment;
-                if (block == 1) firstBlock = perPayment;
-                lastBlock = perPayment;
-                if (block == kScaleBlocks / 2) {
-                    state.counters["rss_middle_MiB"] = mebibytes(platform::residentMemoryBytes());
-                    state.counters["modules_middle"] = platform::loadedModuleCount();
+                if (block == 1) {
+                    firstBlock = perPayment;
+                    state.counters["repeat_first_ms"] = repeatMilliseconds(host);
                 }
+                lastBlock = perPayment;
+                if (block == kScaleBlocks / 2) processFigures(state, "middle");
             }
-            state.counters["rss_end_MiB"] = mebibytes(platform::residentMemoryBytes());
-            state.counters["modules_end"] = platform::loadedModuleCount();
+            processFigures(state, "end");
+            state.counters["repeat_last_ms"] = repeatMilliseconds(host);
+            state.counters["journal_records"] = paid;
             state.counters["last_vs_first"] = lastBlock / firstBlock;
             state.counters["driver_loaded_after"] =
                 platform::isLibraryLoaded("vorna.cash.atol10.dll") ? 1 : 0;

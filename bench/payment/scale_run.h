@@ -11,7 +11,9 @@ namespace bench {
 
 // Registers "Payments/<count>/<log mode>": one run of count payments in a
 // fresh installation, with the time per payment of each tenth of the run and
-// the resident memory and module count at its start, middle and end as counters.
+// the resident memory, open handles and module count at its start, middle and
+// end, and a repeated send answered from the journal after the first tenth and
+// at the end, as counters. Every payment is a transfer of its own, journaled.
 void registerScaleRun(int payments, LogMode mode);
 
 // The run is cut into this many blocks of equal size ...

@@ -8,6 +8,7 @@
 #include "cash/sender/result_text.h"
 #include "cash/shared/ResultCode.h"
 #include "cash/shared/sender_api.h"
+#include "common/log_files.h"
 
 namespace vorna {
 
@@ -65,10 +66,12 @@ FrameState startFrame(const std::string& label, const std::string& title, const 
 void logLine(const FrameState& frame, const std::string& text);
 
 // Runs the export's body; a failure that escapes it (outside the guarded
-// regions) ends as 99 and never reaches the host.
+// regions) ends as 99 and never reaches the host. The call's log files stay
+// open until it ends.
 template <typename Body>
 int outsideGuard(Body body) noexcept {
     try {
+        LogFileSession logFiles;
         return body();
     } catch (...) {
         return cash::kOtherError;

@@ -106,6 +106,34 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// ---- log files: appended line by line, shared with other programs ----------
+
+// A file opened (created when missing) for appending, that other programs may
+// read, rename or delete while it is open (FILE_SHARE_READ | FILE_SHARE_WRITE |
+// FILE_SHARE_DELETE on Windows). Every append goes to the system at once:
+// nothing is buffered here, so a process killed later loses none of it.
+class AppendFile {
+public:
+    explicit AppendFile(const std::string& path);
+    ~AppendFile();
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+    // False when the file could not be opened (lastError() tells why).
+    bool isOpen() const;
+    // All the bytes at the end of the file; false on failure (lastError() tells why).
+    bool append(const std::string& bytes);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+// Text as a text-mode C stream writes it to a file: every "\n" becomes "\r\n"
+// on Windows; the same bytes on POSIX.
+std::string textFileBytes(const std::string& text);
+
+// The handles this process has open (file descriptors on POSIX); -1 when unknown.
+int openHandleCount();
+
 // ---- process figures --------------------------------------------------------
 
 // Bytes of this process's memory now resident in RAM (the working set on Windows); 0 on failure.

@@ -1,5 +1,6 @@
 // POSIX backend of the platform layer (Linux): dlopen for libraries, errno
 // and dlerror for error texts, standard input and error for message boxes.
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -226,6 +227,46 @@ ByteLock::~ByteLock() {
 ByteLock::State ByteLock::state() const { return impl_->state; }
 
 unsigned long ByteLock::error() const { return impl_->error; }
+
+// ---- log files: appended line by line, shared with other programs ----------
+
+struct AppendFile::Impl {
+    int fd = -1;
+};
+
+AppendFile::AppendFile(const std::string& path) : impl_(new Impl) {
+    impl_->fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+}
+
+AppendFile::~AppendFile() {
+    if (impl_->fd >= 0) close(impl_->fd);
+}
+
+bool AppendFile::isOpen() const { return impl_->fd >= 0; }
+
+bool AppendFile::append(const std::string& bytes) {
+    if (impl_->fd < 0) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(impl_->fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string textFileBytes(const std::string& text) { return text; }
+
+int openHandleCount() {
+    DIR* fds = opendir("/proc/self/fd");
+    if (!fds) return -1;
+    int count = 0;
+    while (const dirent* entry = readdir(fds))
+        if (entry->d_name[0] != '.') ++count;
+    closedir(fds);
+    return count - 1;  // the listing's own descriptor
+}
 
 // ---- process figures --------------------------------------------------------
 

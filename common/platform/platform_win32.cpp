@@ -8,6 +8,7 @@
 // After windows.h; with _WIN32_WINNT 0x0601 its functions are the K32 ones of kernel32.
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -188,6 +189,55 @@ ByteLock::~ByteLock() {
 ByteLock::State ByteLock::state() const { return impl_->state; }
 
 unsigned long ByteLock::error() const { return impl_->error; }
+
+// ---- log files: appended line by line, shared with other programs ----------
+
+struct AppendFile::Impl {
+    HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+AppendFile::AppendFile(const std::string& path) : impl_(new Impl) {
+    // Append access only: every write lands at the end, even with other writers.
+    impl_->file = CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+AppendFile::~AppendFile() {
+    if (impl_->file != INVALID_HANDLE_VALUE) CloseHandle(impl_->file);
+}
+
+bool AppendFile::isOpen() const { return impl_->file != INVALID_HANDLE_VALUE; }
+
+bool AppendFile::append(const std::string& bytes) {
+    if (impl_->file == INVALID_HANDLE_VALUE) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        if (!WriteFile(impl_->file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+std::string textFileBytes(const std::string& text) {
+    std::string bytes;
+    bytes.reserve(text.size() + 8);
+    for (char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+int openHandleCount() {
+    DWORD count = 0;
+    if (!GetProcessHandleCount(GetCurrentProcess(), &count)) return -1;
+    return static_cast<int>(count);
+}
 
 // ---- process figures --------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/log_files.h"
 #include "common_test_support.h"
 
 namespace vorna {
@@ -310,6 +311,40 @@ TEST_F(DriverLogTest, MissingParentOfLogPathWritesNoFile) {
     writeLog("lost");
     EXPECT_THAT(::testing::internal::GetCapturedStdout(), StartsWith("directory not created "));
     EXPECT_FALSE(test::exists(scratch_ / "absent"));
+}
+
+// ---- the files of one call ----------------------------------------------------
+
+// Inside a call (a log-file session) the day file stays open: every line is
+// in the file as soon as it is written, another program may rename the file
+// meanwhile and the call's later lines follow it; the next call writes under
+// the name again. A line of several text lines keeps the text-mode bytes.
+TEST_F(DriverLogTest, ACallKeepsTheDayFileOpenEachLineOnTheDiskAtOnceRotationAllowed) {
+    const std::string rotated = folder() + platform::pathSeparator() + "rotated.log";
+    {
+        LogFileSession call;
+        writeLog("first");
+        EXPECT_EQ(test::readFile(dayFile()),
+                  test::asWritten("[2019-03-07 14:05:31] [WRN] first\n"));
+        std::filesystem::rename(dayFile(), rotated);
+        writeLog("second\nof two lines");
+        EXPECT_FALSE(test::exists(dayFile()));
+    }
+    EXPECT_EQ(test::readFile(rotated),
+              test::asWritten("[2019-03-07 14:05:31] [WRN] first\n"
+                              "[2019-03-07 14:05:31] [WRN] second\nof two lines\n"));
+    writeLog("next call");
+    EXPECT_EQ(test::readFile(dayFile()),
+              test::asWritten("[2019-03-07 14:05:31] [WRN] next call\n"));
+    std::filesystem::remove(dayFile());
+    {
+        LogFileSession call;
+        LogFileSession nested;  // a second holder: the file stays open until the last ends
+        writeLog("kept open");
+    }
+    std::filesystem::remove(dayFile());  // deleted while closed or (Windows) share-delete
+    writeLog("after");
+    EXPECT_EQ(test::readFile(dayFile()), test::asWritten("[2019-03-07 14:05:31] [WRN] after\n"));
 }
 
 TEST(LogLevelText, NamesTheFourLevels) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/app_exception.h"
+#include "common/log_files.h"
 #include "common_test_support.h"
 
 namespace vorna {
@@ -107,6 +108,25 @@ bool fakeUserName(std::string& out) {
 }
 
 // Both targets are made once per process: this is the only test that uses them.
+// Inside a call the log stays open: lines are in the file at once, a rotation
+// by another program takes the call's later lines, the next call starts the
+// file again under its name.
+TEST_F(SenderLogTest, ACallKeepsTheLogOpenLinesOnTheDiskAtOnceRotationAllowed) {
+    const std::string file = scratch_ / "user_vorna.cash.sender.log";
+    const std::string rotated = scratch_ / "rotated.log";
+    {
+        LogFileSession call;
+        appendLogLine(target_, "user_vorna.cash.sender", "first");
+        EXPECT_EQ(test::readFile(file), test::asWritten("[07.03.2019 14:05:31:045] first\n"));
+        std::filesystem::rename(file, rotated);
+        appendLogLine(target_, "user_vorna.cash.sender", "second");
+    }
+    EXPECT_EQ(test::readFile(rotated), test::asWritten("[07.03.2019 14:05:31:045] first\n"
+                                                       "[07.03.2019 14:05:31:045] second\n"));
+    appendLogLine(target_, "user_vorna.cash.sender", "next call");
+    EXPECT_EQ(test::readFile(file), test::asWritten("[07.03.2019 14:05:31:045] next call\n"));
+}
+
 TEST(SenderLogTargets, MadeOnFirstUseFromCurrentDirectoryAndUserName) {
     platform::SystemCalls calls = platform::systemCalls();
     calls.userName = &fakeUserName;

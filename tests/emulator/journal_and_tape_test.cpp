@@ -2,6 +2,7 @@
 // document.
 #include <cstdio>
 
+#include "emulator/state_store.h"
 #include "tests/emulator/emulator_fixture.h"
 
 namespace vorna {
@@ -237,6 +238,33 @@ TEST_F(JournalAndTapeTest, FiscalStorageDocumentQueries) {
     d_.setInt(param::documentNumber, 99);
     EXPECT_NE(0, d_.fnQuery(fndt::documentByNumber)) << "no such document";
     EXPECT_NE(0, d_.fnQuery(fndt::ticketByNumber));
+}
+
+// The queries read the journal from its end: in a journal longer than the
+// first tail read (64 KiB) the newest documents and the oldest are found,
+// and the journal's lines are exactly the documents made.
+TEST_F(JournalAndTapeTest, FiscalStorageQueriesInALongJournal) {
+    int sales = 0;
+    while (readFile(file(emulator::kJournalFileName)).size() < 200 * 1024) {
+        ASSERT_EQ(0, d_.cashSale("sale " + std::to_string(sales), 1 + sales));
+        ++sales;
+    }
+    const int documents = sales + 1;  // and the shift opening
+    ASSERT_EQ(static_cast<std::size_t>(documents), journal().size());
+
+    ASSERT_EQ(0, d_.fnQuery(fndt::lastDocument));
+    EXPECT_EQ(documents, d_.getInt(param::documentNumber));
+    ASSERT_EQ(0, d_.fnQuery(fndt::lastReceipt));
+    EXPECT_DOUBLE_EQ(sales, d_.getDouble(tag::total)) << "the last receipt";
+
+    d_.setInt(param::documentNumber, 2);
+    ASSERT_EQ(0, d_.fnQuery(fndt::documentByNumber));
+    EXPECT_DOUBLE_EQ(1, d_.getDouble(tag::total)) << "the first receipt";
+    d_.setInt(param::documentNumber, 1);
+    ASSERT_EQ(0, d_.fnQuery(fndt::documentByNumber));
+    EXPECT_EQ(2, d_.getInt(param::fnDocumentType)) << "the shift opening report";
+    d_.setInt(param::documentNumber, documents + 1);
+    EXPECT_NE(0, d_.fnQuery(fndt::documentByNumber)) << "no such document";
 }
 
 }  // namespace

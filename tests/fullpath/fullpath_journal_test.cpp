@@ -15,6 +15,8 @@
 #include "cash/sender/journal/payment_journal.h"
 #include "common/platform/platform.h"
 #include "tests/fullpath/fullpath_host.h"
+#include "tests/power_cut/power_cut_events.h"
+#include "tests/sanitizer_build.h"
 
 namespace vorna {
 namespace testing_support {
@@ -53,6 +55,31 @@ protected:
             std::error_code ignored;
             std::filesystem::remove(journalPath + suffix, ignored);
         }
+    }
+
+    // A payment in a host process whose SQLite runs on the power-cut VFS:
+    // the power goes before the journal's write or sync number cutAt (0:
+    // never); every write and sync is listed in the returned events.
+    PaymentRun payOnPowerCutVfs(long cutAt, PowerCutEvents& events,
+                                const std::vector<std::string>& morePairs = {}) {
+        const std::string eventsFile = path.host.path(path.host.work(), "journal-events.txt");
+        std::error_code ignored;
+        std::filesystem::remove(eventsFile, ignored);
+        platform::setEnvironmentVariable("LD_PRELOAD", VORNA_POWER_CUT_PRELOAD);
+        platform::setEnvironmentVariable(kPowerCutAtVariable,
+                                         cutAt > 0 ? std::to_string(cutAt) : "");
+        platform::setEnvironmentVariable(kPowerCutEventsVariable, eventsFile);
+        PaymentRun run = path.pay(morePairs);
+        for (const char* name : {"LD_PRELOAD", kPowerCutAtVariable, kPowerCutEventsVariable})
+            platform::setEnvironmentVariable(name, "");
+        events = readPowerCutEvents(eventsFile);
+        return run;
+    }
+
+    // The power-cut VFS is preloaded into a native host, and AddressSanitizer
+    // must come first in a process.
+    static bool powerCutVfsAvailable() {
+        return std::string(VORNA_POWER_CUT_PRELOAD).size() > 0 && !sanitizerBuild();
     }
 
     FullPathHost path{{"--ffd", "1.2"}, kJournalSetting};
@@ -247,6 +274,86 @@ TEST_F(JournalFullPath, AHostKilledAtAnyRegisterCallThenSendingAgainRegistersOnc
                                         : "every call, the register calls twice")
               << " of " << trace.size() << " calls): " << doubled << " doubled, " << lost << " lost"
               << std::endl;
+    EXPECT_EQ(doubled, 0) << violations;
+    EXPECT_EQ(lost, 0) << violations;
+    EXPECT_TRUE(violations.empty()) << violations;
+}
+
+// The journal's durable flushes: one for a payment that reaches the register
+// (the starting document number, before the receipt opens), none for a
+// repeat the journal answers. A new journal is also made durable once before
+// its first record (the database created and turned to write-ahead mode), and
+// SQLite syncs the header of a write-ahead log it starts (a new journal, a
+// restart after a checkpoint).
+TEST_F(JournalFullPath, APaymentFlushesTheJournalOnceARepeatAnsweredFromItNever) {
+    if (!powerCutVfsAvailable()) GTEST_SKIP() << "the power-cut VFS is native only";
+    forgetJournal();
+    PowerCutEvents fresh;
+    PaymentRun paid = payOnPowerCutVfs(0, fresh);
+    ASSERT_EQ(paid.result, 0) << paid.output;
+    ASSERT_EQ(paid.newReceipts.size(), 1u);
+    EXPECT_GT(fresh.writes, 0) << "the VFS saw no write: is it installed?";
+    EXPECT_EQ(fresh.walHeaders, 1) << fresh.text;
+    EXPECT_EQ(fresh.syncs - fresh.syncsBeforeTheLog, 1 + fresh.walHeaders) << fresh.text;
+
+    PowerCutEvents repeat;
+    PaymentRun again = payOnPowerCutVfs(0, repeat);
+    EXPECT_EQ(again.result, 0) << again.output;
+    EXPECT_TRUE(again.newReceipts.empty());
+    EXPECT_EQ(repeat.syncs, 0) << repeat.text;
+
+    // Another payment (a return of the transfer is another key) in the journal now there.
+    PowerCutEvents another;
+    PaymentRun returned = payOnPowerCutVfs(0, another, {"TYPE_OPER=V"});
+    ASSERT_EQ(returned.result, 0) << returned.output;
+    EXPECT_EQ(another.walHeaders, 0) << another.text;
+    EXPECT_EQ(another.syncsBeforeTheLog, 0) << another.text;
+    EXPECT_EQ(another.syncs, 1) << another.text;
+    EXPECT_THAT(another.text, HasSubstr("sync payments.sqlite-wal"));
+}
+
+// The power cut before every write and every sync of the journal during one
+// payment (every write since each file's last sync lost); the machine back,
+// the payment is sent again. Every point must end with exactly one receipt.
+TEST_F(JournalFullPath, APowerCutAtAnyJournalWriteThenSendingAgainRegistersOnce) {
+    if (!powerCutVfsAvailable()) GTEST_SKIP() << "the power-cut VFS is native only";
+    RegisterFolder& folder = path.registerFolder;
+    folder.save();
+    folder.restore();
+    forgetJournal();
+    PowerCutEvents plain;
+    ASSERT_EQ(payOnPowerCutVfs(0, plain).result, 0);
+    const long points = plain.writes + plain.syncs;
+    ASSERT_GT(points, 0);
+
+    int doubled = 0, lost = 0;
+    std::string violations;
+    for (long point = 1; point <= points; ++point) {
+        folder.restore();
+        forgetJournal();
+        const std::size_t before = receiptsOfThePayment();
+        PowerCutEvents events;
+        PaymentRun cut = payOnPowerCutVfs(point, events);
+        PaymentRun again = path.pay();
+        const std::size_t made = receiptsOfThePayment() - before;
+        const std::string where = "event " + std::to_string(point) + " (" +
+                                  plain.lines[static_cast<std::size_t>(point - 1)] + ")";
+        if (!events.cut || cut.result != -1) {
+            violations += where + ": the power was not cut: " + cut.output + "\n";
+            continue;
+        }
+        if (made > 1) {
+            ++doubled;
+            violations += where + ": " + std::to_string(made) + " receipts\n" + again.output;
+        } else if (made == 0 || again.result != 0) {
+            ++lost;
+            violations += where + ": " + std::to_string(made) + " receipts, result " +
+                          std::to_string(again.result) + "\n" + again.output;
+        }
+    }
+    std::cout << points << " power cuts (every write and sync of the journal: " << plain.writes
+              << " writes, " << plain.syncs << " syncs): " << doubled << " doubled, " << lost
+              << " lost" << std::endl;
     EXPECT_EQ(doubled, 0) << violations;
     EXPECT_EQ(lost, 0) << violations;
     EXPECT_TRUE(violations.empty()) << violations;

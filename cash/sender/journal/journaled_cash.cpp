@@ -22,6 +22,15 @@ int JournaledCash::NewCheck(int kind) {
             return cash::kOtherError;
         }
         documentBefore_ = last.number;
+    } else {
+        // No starting point to record, but the attempt's record must still be
+        // on the disk before a receipt can exist: the payment's one flush.
+        try {
+            journal_.recordDocumentBefore(key_, -1);
+        } catch (const JournalError& e) {
+            journalFailure_ = e.what();
+            return cash::kOtherError;
+        }
     }
     opened_ = true;
     return driver_.NewCheck(kind);

@@ -1,6 +1,7 @@
 // The driver's ICash as a journaled payment sees it: every operation goes to
 // the driver unchanged, but before the receipt is opened the fiscal storage's
-// last document number is read and committed to the payment journal, and after
+// last document number is read and committed to the payment journal (the
+// payment's durable commit, made also without the number), and after
 // a successful close the receipt's document is read.
 #pragma once
 

@@ -1,7 +1,7 @@
 // sendCheque with the payment journal on: a payment already registered is
 // answered from the journal, one in doubt is settled against the fiscal
-// storage first, and every attempt is recorded durably before the driver is
-// loaded and again with its outcome.
+// storage first, and every attempt is recorded before the driver is loaded
+// and again with its outcome (on the disk before the receipt opens).
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "cash/sender/journal/journal_vfs.h"
 #include "common/platform/platform.h"
 
 // The build pins SQLite: the Windows amalgamation and the system library are
@@ -275,7 +276,7 @@ void PaymentJournal::exec(const char* sql) {
 void PaymentJournal::open() {
     const int opened = sqlite3_open_v2(
         platform::utf8FileName(path_).c_str(), &db_,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, journalVfsName());
     if (opened != SQLITE_OK) fail("открытие", opened);
     sqlite3_extended_result_codes(db_, 1);
     // A connection lives for one call: closing it must not checkpoint the log
@@ -283,10 +284,16 @@ void PaymentJournal::open() {
     // automatic checkpoints keep the log short.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_busy_timeout(db_, kBusyMilliseconds);
-    // A commit is on the disk when it returns: the write-ahead log is synced
-    // at every commit, so a power cut keeps every record that was committed.
     exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=FULL");
+    // One flush a payment: recordDocumentBefore syncs the write-ahead log
+    // after its commit, and that sync carries every commit before it. Every
+    // commit is made at NORMAL: in write-ahead mode
+    // a power cut may lose them but never damages the database (a checkpoint
+    // still syncs the log before copying it and the database after), unlike
+    // OFF. What a lost commit leaves is safe: without the starting number the
+    // receipt was never opened; without the outcome the record stays "started"
+    // and the next attempt settles it against the fiscal storage.
+    exec("PRAGMA synchronous=NORMAL");
     Statement version(db_, "PRAGMA user_version");
     if (version.prepared() != SQLITE_OK || version.step() != SQLITE_ROW)
         fail("чтение версии", sqlite3_errcode(db_));
@@ -319,8 +326,14 @@ void PaymentJournal::migrate(int fromVersion) {
                          std::to_string(kSchemaVersion) + " (записи прежней версии сохранены)");
 }
 
-void PaymentJournal::syncCommits(bool durable) {
-    exec(durable ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+void PaymentJournal::syncLog(const char* what) {
+    // The log holds the last commit and every one before it: what a commit at
+    // FULL would do, without switching the level twice a payment.
+    sqlite3_file* log = nullptr;
+    const int found = sqlite3_file_control(db_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log);
+    if (found != SQLITE_OK || !log || !log->pMethods) fail(what, found);
+    const int synced = log->pMethods->xSync(log, SQLITE_SYNC_NORMAL);
+    if (synced != SQLITE_OK) fail(std::string(what) + " на диск", synced);
 }
 
 bool PaymentJournal::find(const JournalKey& key, JournalRecord& record) {
@@ -366,6 +379,8 @@ void PaymentJournal::recordDocumentBefore(const JournalKey& key, std::int64_t nu
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, number);
     const int step = s.step();
     if (step != SQLITE_DONE) fail("запись номера документа", step);
+    // The payment's one flush, before the receipt opens.
+    syncLog("запись номера документа");
 }
 
 void PaymentJournal::finish(const JournalKey& key, JournalState state, int result,
@@ -420,7 +435,6 @@ std::vector<UnnumberedClaim> PaymentJournal::unnumberedClaims(const JournalKey& 
 }
 
 void PaymentJournal::beginCorrection(const JournalKey& key, const std::string& date) {
-    syncCommits(false);
     Statement s(db_,
                 "UPDATE payments SET state='correcting', correction_date=?4,"
                 " correction_started_at=?5, correction_before=-1, correction_result=-1,"
@@ -430,12 +444,10 @@ void PaymentJournal::beginCorrection(const JournalKey& key, const std::string& d
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, date);
     s.bind(5, platform::unixTime());
     const int step = s.step();
-    syncCommits(true);
     if (step != SQLITE_DONE) fail("запись начала коррекции", step);
 }
 
 void PaymentJournal::recordCorrectionBefore(const JournalKey& key, std::int64_t number) {
-    syncCommits(true);
     Statement s(db_,
                 "UPDATE payments SET correction_before=?4"
                 " WHERE code=?1 AND unc=?2 AND type_oper=?3");
@@ -443,13 +455,14 @@ void PaymentJournal::recordCorrectionBefore(const JournalKey& key, std::int64_t 
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, number);
     const int step = s.step();
     if (step != SQLITE_DONE) fail("запись номера документа", step);
+    // The correction's one flush, before its receipt opens.
+    syncLog("запись номера документа");
 }
 
 void PaymentJournal::finishCorrection(const JournalKey& key, JournalState state, int result,
                                       const ReceiptDocument& receipt) {
     // Lost with a power cut, the outcome is found again: the record stays
     // "correcting" with its starting point, and the next run settles it.
-    syncCommits(false);
     Statement s(db_,
                 "UPDATE payments SET state=?4, correction_result=?5, finished_at=?6,"
                 " correction_number=?7, correction_time=?8, correction_sign=?9"
@@ -460,7 +473,6 @@ void PaymentJournal::finishCorrection(const JournalKey& key, JournalState state,
     s.bind(6, platform::unixTime()).bind(7, receipt.number).bind(8, receipt.dateTime);
     s.bind(9, receipt.fiscalSign);
     const int step = s.step();
-    syncCommits(true);
     if (step != SQLITE_DONE) fail("запись итога коррекции", step);
 }
 

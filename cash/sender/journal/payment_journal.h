@@ -2,7 +2,8 @@
 // transfer number, operation type), kept in an SQLite database. A record is
 // committed before the driver is loaded and again with the outcome, so that a
 // host that repeats a payment, restarts or died mid-payment finds out whether
-// the receipt exists instead of registering it twice.
+// the receipt exists instead of registering it twice. One commit a payment is
+// flushed to the disk: the starting document number, before the receipt opens.
 #pragma once
 
 #include <cstdint>
@@ -104,11 +105,14 @@ public:
     const std::vector<std::string>& notes() const { return notes_; }
 
     bool find(const JournalKey& key, JournalRecord& record);
-    // A new attempt: the record (made or reset) in state "started", committed durably.
+    // A new attempt: the record (made or reset) in state "started"; committed
+    // without a flush (recordDocumentBefore's flush makes it durable).
     void begin(const JournalRecord& record);
-    // The last fiscal document number seen before the receipt is opened.
+    // The last fiscal document number seen before the receipt is opened; the
+    // payment's one commit that is on the disk when it returns.
     void recordDocumentBefore(const JournalKey& key, std::int64_t number);
-    // The outcome of the attempt, committed durably.
+    // The outcome of the attempt, committed without a flush: lost to a power
+    // cut, the record stays "started" and is settled against the fiscal storage.
     void finish(const JournalKey& key, JournalState state, int result,
                 const ReceiptDocument& receipt);
     // True when a record other than key's names this fiscal document as its
@@ -141,8 +145,8 @@ private:
     void open();
     void exec(const char* sql);
     void migrate(int fromVersion);
-    // Sets how the following commits reach the disk: durable ones are synced.
-    void syncCommits(bool durable);
+    // Syncs the write-ahead log: the commits so far survive a power cut.
+    void syncLog(const char* what);
     [[noreturn]] void fail(const std::string& what, int code);
 
     std::string path_;
