@@ -62,6 +62,12 @@ protected:
     // never); every write and sync is listed in the returned events.
     PaymentRun payOnPowerCutVfs(long cutAt, PowerCutEvents& events,
                                 const std::vector<std::string>& morePairs = {}) {
+        return onPowerCutVfs(cutAt, events, [&] { return path.pay(morePairs); });
+    }
+
+    // What run does, in host processes on the power-cut VFS.
+    template <typename Run>
+    auto onPowerCutVfs(long cutAt, PowerCutEvents& events, Run run) -> decltype(run()) {
         const std::string eventsFile = path.host.path(path.host.work(), "journal-events.txt");
         std::error_code ignored;
         std::filesystem::remove(eventsFile, ignored);
@@ -69,11 +75,11 @@ protected:
         platform::setEnvironmentVariable(kPowerCutAtVariable,
                                          cutAt > 0 ? std::to_string(cutAt) : "");
         platform::setEnvironmentVariable(kPowerCutEventsVariable, eventsFile);
-        PaymentRun run = path.pay(morePairs);
+        auto result = run();
         for (const char* name : {"LD_PRELOAD", kPowerCutAtVariable, kPowerCutEventsVariable})
             platform::setEnvironmentVariable(name, "");
         events = readPowerCutEvents(eventsFile);
-        return run;
+        return result;
     }
 
     // The power-cut VFS is preloaded into a native host, and AddressSanitizer
@@ -310,6 +316,30 @@ TEST_F(JournalFullPath, APaymentFlushesTheJournalOnceARepeatAnsweredFromItNever)
     EXPECT_EQ(another.syncsBeforeTheLog, 0) << another.text;
     EXPECT_EQ(another.syncs, 1) << another.text;
     EXPECT_THAT(another.text, HasSubstr("sync payments.sqlite-wal"));
+}
+
+// A correction receipt holds to the same rule: one flush, of its starting
+// document number before its receipt opens; a repeat answered from the
+// journal flushes nothing.
+TEST_F(JournalFullPath, ACorrectionFlushesTheJournalOnceARepeatNever) {
+    if (!powerCutVfsAvailable()) GTEST_SKIP() << "the power-cut VFS is native only";
+    forgetJournal();
+    path.registerFolder.addFault({{"kind", "paper_out"}, {"function", "libfptr_query_data"}});
+    ASSERT_EQ(path.pay().result, 5);
+    path.registerFolder.clearFaults();
+    const std::vector<std::string> correct = {"correct", "--unc", "4711"};
+
+    PowerCutEvents made;
+    ProcessResult corrected = onPowerCutVfs(0, made, [&] { return path.run(correct); });
+    ASSERT_EQ(corrected.exitCode, 0) << corrected.output;
+    EXPECT_GT(made.writes, 0) << "the VFS saw no write: is it installed?";
+    EXPECT_EQ(made.syncs, 1) << made.text;
+    EXPECT_THAT(made.text, HasSubstr("sync payments.sqlite-wal"));
+
+    PowerCutEvents repeat;
+    ProcessResult again = onPowerCutVfs(0, repeat, [&] { return path.run(correct); });
+    EXPECT_EQ(again.exitCode, 0) << again.output;
+    EXPECT_EQ(repeat.syncs, 0) << repeat.text;
 }
 
 // The power cut before every write and every sync of the journal during one
