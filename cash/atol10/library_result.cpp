@@ -91,7 +91,7 @@ int mapLibraryResult(int libraryValue) {
         if (const char* advice = storageRefusalAdvice(number)) {
             writeLog("   atol10->ФН: ошибка " + logText(number) + ": " + advice);
             lastRefusal = number;
-            lastRefusalText = fptr10::lastFailure().description;
+            lastRefusalText = fptr10::lastFailureDescription(number);
         }
     }
     return mapLibraryResult(libraryValue, number);

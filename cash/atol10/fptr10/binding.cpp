@@ -1,6 +1,6 @@
 #include "cash/atol10/fptr10/binding.h"
 
-#include <cstdio>
+#include <mutex>
 #include <type_traits>
 
 #include "cash/atol10/config.h"
@@ -18,6 +18,10 @@ namespace fptr10 {
 namespace {
 
 thread_local LibraryFailure lastFailure_;
+
+std::mutex describedMutex;
+int describedNumber = 0;
+std::string describedText;
 
 bool debugLog() { return Config::instance().useLog == "D"; }
 
@@ -181,8 +185,11 @@ void recordFailure(Handle handle, Module module, const char* name, int result) {
     lastFailure_.call = name;
     lastFailure_.number = number;
     const std::string description = toNarrow(errorDescription(handle, module));
-    std::snprintf(lastFailure_.description, sizeof lastFailure_.description, "%s",
-                  description.c_str());
+    {
+        std::lock_guard<std::mutex> hold(describedMutex);
+        describedNumber = number;
+        describedText = description;
+    }
     writeLog(std::string("   ") + name + ": ошибка " + logText(number) + " [" + description + "]");
 }
 
@@ -237,6 +244,11 @@ int SingleSettingBinding::operator()(Handle handle, Module module, WideText key,
 }
 
 const LibraryFailure& lastFailure() { return lastFailure_; }
+
+std::string lastFailureDescription(int number) {
+    std::lock_guard<std::mutex> hold(describedMutex);
+    return describedNumber == number ? describedText : std::string();
+}
 
 #define VORNA_FPTR10_BINDING(result, function, parameters) \
     template class Binding<function##_entry>;              \

@@ -31,11 +31,15 @@ using Module = platform::LibraryHandle;
 struct LibraryFailure {
     const char* call = nullptr;
     int number = 0;
-    // libfptr_error_description, Windows-1251, cut to the array. A plain array:
-    // a thread_local with a destructor would keep the driver from unloading.
-    char description[256] = {};
 };
 const LibraryFailure& lastFailure();
+// The library's description (Windows-1251) of the last failure the binding
+// logged in this process, when that failure had this number; empty otherwise.
+// Kept apart from the per-thread failure: the thread-local block stays small
+// (the sanitizers' leak checker cannot read a large one in the library's
+// dynamic TLS after the library is unloaded, and a destructor there would
+// keep it from unloading at all).
+std::string lastFailureDescription(int number);
 
 // A text argument of the library, given as the driver holds it or as a pointer.
 class WideText {
