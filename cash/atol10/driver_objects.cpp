@@ -7,17 +7,34 @@
 #include "cash/atol10/settings_reads.h"
 #include "common/driver_log.h"
 #include "common/log_escape.h"
+#include "common/log_files.h"
 #include "common/settings_code.h"
 
 namespace vorna {
 namespace cash {
 
-ICash* createDriverObject() {
+namespace {
+
+// The driver's log files stay open while an object lives (its user's one
+// call) and close with the last object.
+ICash* withLogFileSession(ICash* (*create)(const char*), const char* settingsFile) {
+    beginLogFileSession();
+    try {
+        ICash* object = create(settingsFile);
+        if (object == nullptr) endLogFileSession();
+        return object;
+    } catch (...) {
+        endLogFileSession();
+        throw;
+    }
+}
+
+ICash* createPlain(const char*) {
     if (settingsFailedAtLoad()) return nullptr;
     return new (std::nothrow) AtolCash10();
 }
 
-ICash* createDriverObjectWithIni(const char* settingsFile) {
+ICash* createWithIni(const char* settingsFile) {
     if (settingsFailedAtLoad()) return nullptr;
     const std::string fileName = settingsFile != nullptr ? settingsFile : "";
     // Only a file beside the others: a name with a folder, a drive or ".."
@@ -38,7 +55,19 @@ ICash* createDriverObjectWithIni(const char* settingsFile) {
     return object;
 }
 
-void destroyDriverObject(ICash* object) { delete static_cast<AtolCash10*>(object); }
+}  // namespace
+
+ICash* createDriverObject() { return withLogFileSession(createPlain, nullptr); }
+
+ICash* createDriverObjectWithIni(const char* settingsFile) {
+    return withLogFileSession(createWithIni, settingsFile);
+}
+
+void destroyDriverObject(ICash* object) {
+    if (object == nullptr) return;
+    delete static_cast<AtolCash10*>(object);
+    endLogFileSession();
+}
 
 }  // namespace cash
 }  // namespace vorna

@@ -153,6 +153,35 @@ TEST_F(DriverLibrary, PaymentRegistersOneReceipt) {
     EXPECT_FALSE(platform::freeLibrary(library_) == false);
 }
 
+// An object's log stays open for its life (its user's one call): a rotation
+// by another program takes the object's later lines, and the next object
+// starts the day file again under its name.
+TEST_F(DriverLibrary, AnObjectsLaterLinesFollowARotatedLogTheNextStartsItAgain) {
+    if (registerLibraryHidden()) GTEST_SKIP() << "needs the register library";
+    writeDriverSettings("");
+    ASSERT_TRUE(load());
+    cash::ICash* object = create_();
+    ASSERT_NE(nullptr, object);
+    const std::string folder = joinPath(logDir_, "Quorvale");
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files.push_back(entry.path().string());
+    ASSERT_EQ(1u, files.size());
+    const std::string dayFile = files[0];
+    const std::string rotated = joinPath(folder, "rotated.log");
+    const std::size_t linesBefore = readLines(dayFile).size();
+    std::filesystem::rename(dayFile, rotated);
+    EXPECT_EQ(0, object->CheckKKT());
+    destroy_(object);
+    EXPECT_FALSE(std::filesystem::exists(dayFile));
+    EXPECT_GT(readLines(rotated).size(), linesBefore);
+
+    object = create_();
+    ASSERT_NE(nullptr, object);
+    destroy_(object);
+    EXPECT_TRUE(std::filesystem::exists(dayFile));
+}
+
 TEST_F(DriverLibrary, SettingsThatCannotBeReadFailTheLoad) {
     writeDriverSettings("BaudRate=fast\r\n");
     const bool loaded = load();
