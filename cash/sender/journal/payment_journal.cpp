@@ -298,9 +298,10 @@ void PaymentJournal::open() {
     if (opened != SQLITE_OK) fail("открытие", opened);
     sqlite3_extended_result_codes(db(), 1);
     // A connection is closed whenever its file was replaced, a call on it
-    // failed, two calls ran at once or the library is unloaded: closing must
-    // not checkpoint the log into the database then (two more syncs, in a
-    // payment's time); SQLite's automatic checkpoints keep the log short.
+    // failed, two calls ran at once, the library is unloaded or a vorna-cash
+    // command ends: closing must not checkpoint the log into the database
+    // then (two more syncs, in a payment's time); SQLite's automatic
+    // checkpoints keep the log short.
     sqlite3_db_config(db(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_busy_timeout(db(), kBusyMilliseconds);
     exec("PRAGMA journal_mode=WAL");
