@@ -3,7 +3,8 @@
 // resident memory before and after (VORNA_INFO_CALLS sets another number:
 // under Wine, where every call loads the driver slowly, the test runs 1,000). The recording driver
 // hands out a 4 KiB information text, so a text that stayed would show: the same calls without the
-// release grow the memory by the size of their texts.
+// release grow the memory by the size of their texts. The journal's kept
+// connection leaves with the library and a library loaded again pays on.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -37,14 +38,27 @@ constexpr bool kMemoryIsMeasurable = true;
 class LongRunningHost : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string driver = host.path(host.work(), "recording.dll");
         host.installDriver("recording_driver", "recording.dll");
-        // Logging off: a long-running host's log would grow by design.
-        host.writeFile("vorna.cash.sender.ini", "UseLog=N\nCashDriver=" + driver + "\n");
+        writeSettings("");
         host.writeFile("driver.script", "GetInfoKKT text " + std::string(kTextSize, 'I') + "\n");
         saved_ = platform::currentDirectory();
         // The recording driver reads its script and writes its calls here.
         ASSERT_TRUE(platform::setCurrentDirectory(host.work()));
+        load();
+    }
+    void TearDown() override {
+        if (library_) platform::freeLibrary(library_);
+        platform::setCurrentDirectory(saved_);
+    }
+
+    void writeSettings(const std::string& more) const {
+        // Logging off: a long-running host's log would grow by design.
+        host.writeFile(
+            "vorna.cash.sender.ini",
+            "UseLog=N\nCashDriver=" + host.path(host.work(), "recording.dll") + "\n" + more);
+    }
+    // The sender as a host loads it (reading its settings).
+    void load() {
         library_ = platform::loadLibrary(
             host.path(host.work(), std::string("vorna.cash.sender") + VORNA_LIBRARY_SUFFIX));
         ASSERT_NE(library_, nullptr) << platform::loaderErrorText();
@@ -52,12 +66,21 @@ protected:
             reinterpret_cast<CheckInfoKktFunction>(platform::findSymbol(library_, "checkInfoKKT"));
         release_ = reinterpret_cast<ReleaseInfoKktFunction>(
             platform::findSymbol(library_, "releaseInfoKKT"));
+        sendCheque_ =
+            reinterpret_cast<SendChequeFunction>(platform::findSymbol(library_, "sendCheque"));
         ASSERT_NE(checkInfo_, nullptr);
         ASSERT_NE(release_, nullptr);
+        ASSERT_NE(sendCheque_, nullptr);
     }
-    void TearDown() override {
-        if (library_) platform::freeLibrary(library_);
-        platform::setCurrentDirectory(saved_);
+    void reload() {
+        ASSERT_TRUE(platform::freeLibrary(library_));
+        library_ = nullptr;
+        load();
+    }
+    int pay() const {
+        static const cash::ParameterPair pairs[] = {
+            {"TYPE_OPER", "P"}, {"SHORT", "x"}, {"NDS_CODE", "1105"}};
+        return sendCheque_("4711", 12345, 1500, pairs, 3, nullptr, 1);
     }
 
     // One call; the text it handed out (checked to be the driver's).
@@ -87,6 +110,7 @@ protected:
     platform::LibraryHandle library_ = nullptr;
     CheckInfoKktFunction checkInfo_ = nullptr;
     ReleaseInfoKktFunction release_ = nullptr;
+    SendChequeFunction sendCheque_ = nullptr;
 };
 
 TEST_F(LongRunningHost, MemoryStaysFlatOverTenThousandInfoCallsWithRelease) {
@@ -111,6 +135,21 @@ TEST_F(LongRunningHost, MemoryStaysFlatOverTenThousandInfoCallsWithRelease) {
     ASSERT_GT(before, 0u);
     EXPECT_LT(after, before + kMiB) << "released texts must not add up";
     EXPECT_GT(keeping, after + 2 * kMiB) << "kept texts should show";
+}
+
+// The journal keeps its connection for the process: unloading the sender
+// closes it (no leak, no crash when the process ends), and a sender loaded
+// again opens the journal anew and answers the repeat from it.
+TEST_F(LongRunningHost, TheJournalsConnectionGoesWithTheUnloadedLibrary) {
+    writeSettings("PaymentJournal=" + host.path(host.work(), "payments.sqlite") + "\n");
+    reload();
+    ASSERT_EQ(pay(), 0);
+    ASSERT_FALSE(host.takeCalls().empty()) << "the payment went to the driver";
+    for (int round = 0; round < 3; ++round) {
+        reload();
+        EXPECT_EQ(pay(), 0);
+        EXPECT_TRUE(host.takeCalls().empty()) << "the repeat is the journal's, round " << round;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The payment journal on real files: records kept across reopening, attempts,
-// claims, listing, pruning, a damaged file moved aside, an unusable path, and
-// the key lock that keeps two holders of one payment apart.
+// claims, listing, pruning, a damaged file moved aside, an unusable path, the
+// connection kept from call to call (and dropped when its file is moved,
+// deleted or changes layout), two threads on one journal, and the key lock
+// that keeps two holders of one payment apart.
 #include "cash/sender/journal/payment_journal.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "common/platform/platform.h"
 
@@ -48,6 +51,44 @@ protected:
                                 std::to_string(days) + " * 86400; DELETE FROM journal_meta";
         EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr));
         sqlite3_close(db);
+    }
+
+    // A statement on the file through a connection of its own; the first value.
+    long long scalar(const std::string& file, const std::string& sql) const {
+        sqlite3* db = nullptr;
+        long long value = -1;
+        EXPECT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &db));
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            value = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return value;
+    }
+
+    // One payment's journal work, as sendCheque does it.
+    void pay(const JournalRecord& r) const {
+        PaymentJournal journal(path_);
+        JournalRecord found;
+        ASSERT_FALSE(journal.find(r.key, found));
+        journal.begin(r);
+        journal.recordDocumentBefore(r.key, 7);
+        journal.finish(r.key, JournalState::registered, 0, ReceiptDocument{8, "", ""});
+    }
+
+    // Moves (to: a new name) or deletes the journal and its companions; false
+    // when the system refuses while a connection holds them (Windows).
+    bool moveJournal(const std::string& to) const {
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::error_code failed;
+            if (to.empty())
+                fs::remove(path_ + suffix, failed);
+            else
+                fs::rename(path_ + suffix, to + suffix, failed);
+            if (failed) return false;
+        }
+        return true;
     }
 
     fs::path folder_;
@@ -184,6 +225,84 @@ TEST_F(PaymentJournalTest, ADamagedFileIsMovedAsideAndANewJournalStarted) {
     journal.begin(payment("4711", 1));
     JournalRecord found;
     EXPECT_TRUE(journal.find(payment("4711", 1).key, found));
+}
+
+TEST_F(PaymentJournalTest, ALaterCallUsesTheConnectionAnEarlierOneKept) {
+    pay(payment("1", 100));
+    const int kept = platform::openHandleCount();
+    if (kept < 0) GTEST_SKIP() << "open handles cannot be counted here";
+    {
+        PaymentJournal journal(path_);
+        EXPECT_EQ(platform::openHandleCount(), kept) << "the second call opened the files again";
+        EXPECT_TRUE(journal.notes().empty());
+        journal.begin(payment("2", 100));
+        journal.recordDocumentBefore(payment("2", 100).key, 9);
+    }
+    EXPECT_EQ(platform::openHandleCount(), kept);
+    // What another connection wrote meanwhile is read, not an earlier call's view.
+    EXPECT_EQ(1, scalar(path_, "SELECT count(*) FROM payments WHERE unc='2'"));
+    scalar(path_, "UPDATE payments SET state='refused' WHERE unc='2'");
+    PaymentJournal journal(path_);
+    JournalRecord found;
+    ASSERT_TRUE(journal.find(payment("2", 100).key, found));
+    EXPECT_EQ(JournalState::refused, found.state);
+}
+
+TEST_F(PaymentJournalTest, AFileMovedAsideBetweenCallsGetsNothingMoreAPaymentGoesToANewOne) {
+    pay(payment("1", 100));
+    const std::string aside = path_ + ".moved";
+    if (!moveJournal(aside)) GTEST_SKIP() << "the kept connection holds the file here";
+    pay(payment("2", 200));
+    EXPECT_EQ(1, scalar(path_, "SELECT count(*) FROM payments WHERE unc='2'"));
+    EXPECT_EQ(0, scalar(path_, "SELECT count(*) FROM payments WHERE unc='1'")) << "a new file";
+    EXPECT_EQ(1, scalar(aside, "SELECT count(*) FROM payments WHERE unc='1'"));
+    EXPECT_EQ(0, scalar(aside, "SELECT count(*) FROM payments WHERE unc='2'"))
+        << "written into the file moved aside";
+}
+
+TEST_F(PaymentJournalTest, AFileDeletedBetweenCallsIsMadeAgainWithThePayment) {
+    pay(payment("1", 100));
+    if (!moveJournal("")) GTEST_SKIP() << "the kept connection holds the file here";
+    pay(payment("2", 200));
+    ASSERT_TRUE(fs::exists(path_));
+    EXPECT_EQ(1, scalar(path_, "SELECT count(*) FROM payments WHERE unc='2'"));
+    EXPECT_EQ(1, scalar(path_, "SELECT count(*) FROM payments"));
+}
+
+TEST_F(PaymentJournalTest, ALayoutChangedByANewerSenderBetweenCallsIsRefused) {
+    pay(payment("1", 100));
+    scalar(path_, "PRAGMA user_version=99");
+    EXPECT_THROW(PaymentJournal journal(path_), JournalError);
+    scalar(path_, "PRAGMA user_version=2");
+    PaymentJournal journal(path_);
+    JournalRecord found;
+    EXPECT_TRUE(journal.find(payment("1", 100).key, found));
+}
+
+TEST_F(PaymentJournalTest, TwoThreadsOnOneJournalRecordEveryPaymentOnce) {
+    constexpr int kEach = 40;
+    { PaymentJournal made(path_); }  // the journal exists, as after the first payment
+    std::string failures[2];
+    auto payAll = [&](int thread) {
+        try {
+            for (int i = 0; i < kEach; ++i)
+                pay(payment(std::to_string(thread) + "-" + std::to_string(i), 100));
+        } catch (const std::exception& e) {
+            failures[thread] = e.what();
+        }
+    };
+    std::thread first(payAll, 0), second(payAll, 1);
+    first.join();
+    second.join();
+    EXPECT_EQ("", failures[0]);
+    EXPECT_EQ("", failures[1]);
+    PaymentJournal journal(path_);
+    const std::vector<JournalRecord> records = journal.list(JournalFilter());
+    EXPECT_EQ(2u * kEach, records.size());
+    for (const JournalRecord& r : records) {
+        EXPECT_EQ(1, r.attempts) << r.key.unc;
+        EXPECT_EQ(JournalState::registered, r.state) << r.key.unc;
+    }
 }
 
 TEST_F(PaymentJournalTest, AnUnusablePathNamesTheFileAndTheSystemError) {

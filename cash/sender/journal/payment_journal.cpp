@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "cash/sender/journal/journal_connections.h"
 #include "cash/sender/journal/journal_vfs.h"
 #include "common/platform/platform.h"
 
@@ -88,13 +89,13 @@ bool decodePairs(const std::string& in, HostPairList& pairs) {
     return true;
 }
 
-// One prepared statement, finalized on every path.
+// One use of a prepared statement of the connection, given back on every path.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) {
-        code_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+    Statement(JournalConnection& connection, const std::string& sql) : connection_(connection) {
+        stmt_ = connection.statement(sql, code_);
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    ~Statement() { connection_.giveBack(stmt_); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -129,6 +130,7 @@ public:
     }
 
 private:
+    JournalConnection& connection_;
     sqlite3_stmt* stmt_ = nullptr;
     int code_ = SQLITE_OK;
 };
@@ -217,18 +219,19 @@ bool journalStateFromName(const std::string& name, JournalState& state) {
     return false;
 }
 
-PaymentJournal::PaymentJournal(const std::string& path) : path_(path) {
+PaymentJournal::PaymentJournal(const std::string& path)
+    : path_(path), connection_(takeJournalConnection(path)) {
+    if (connection_ && keptLayoutFits()) return;
+    connection_.reset();
     const std::string folder = platform::removeFileSpec(path);
     if (!folder.empty() && folder != path) platform::createDirectory(folder);
-    try {
-        openOrStartAfresh();
-    } catch (...) {
-        // No destructor runs for an object that was never made: SQLite's
-        // connection (made even when opening fails) is closed here.
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        throw;
-    }
+    openOrStartAfresh();
+    // The file as opened, for a later call to tell whether it is still the journal.
+    platform::FileIdentity file;
+    if (platform::fileIdentity(path_, file))
+        connection_->setFile(file);
+    else
+        failed_ = true;
 }
 
 void PaymentJournal::openOrStartAfresh() {
@@ -236,10 +239,9 @@ void PaymentJournal::openOrStartAfresh() {
     try {
         open();
     } catch (const JournalError&) {
-        const int code = db_ ? sqlite3_extended_errcode(db_) : SQLITE_ERROR;
+        const int code = db() ? sqlite3_extended_errcode(db()) : SQLITE_ERROR;
         if (!damaged(code)) throw;
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
+        connection_.reset();
         // Kept for whoever investigates, never deleted: the file and its companions.
         const std::string aside = path + ".damaged-" + std::to_string(platform::unixTime());
         if (!platform::replaceFile(path, aside)) {
@@ -252,16 +254,31 @@ void PaymentJournal::openOrStartAfresh() {
             platform::replaceFile(path + companion, aside + companion);
         notes_.push_back("Журнал платежей " + path + " повреждён (" + sqlite3_errstr(code) +
                          "): файл отложен как " + aside + ", начат новый журнал");
+        failed_ = false;  // the failure was the old file's
         open();
     }
 }
 
-PaymentJournal::~PaymentJournal() { sqlite3_close_v2(db_); }
+bool PaymentJournal::keptLayoutFits() {
+    // Another process may have changed the layout since the last call (a
+    // newer sender): opening anew migrates or refuses as for a new connection.
+    Statement version(*connection_, "PRAGMA user_version");
+    return version.prepared() == SQLITE_OK && version.step() == SQLITE_ROW &&
+           version.integer(0) == kSchemaVersion;
+}
+
+PaymentJournal::~PaymentJournal() {
+    // A connection on which anything failed is not trusted with another call.
+    if (!failed_) keepJournalConnection(path_, std::move(connection_));
+}
+
+sqlite3* PaymentJournal::db() const { return connection_ ? connection_->db() : nullptr; }
 
 void PaymentJournal::fail(const std::string& what, int code) {
+    failed_ = true;
     std::string message = "Журнал платежей " + path_ + ": " + what + ": " +
-                          (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code));
-    const int systemError = db_ ? sqlite3_system_errno(db_) : 0;
+                          (db() ? sqlite3_errmsg(db()) : sqlite3_errstr(code));
+    const int systemError = db() ? sqlite3_system_errno(db()) : 0;
     if (systemError != 0)
         message += " (ошибка системы " + std::to_string(systemError) + ": " +
                    systemErrorText(static_cast<unsigned long>(systemError)) + ")";
@@ -269,21 +286,24 @@ void PaymentJournal::fail(const std::string& what, int code) {
 }
 
 void PaymentJournal::exec(const char* sql) {
-    const int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    const int code = sqlite3_exec(db(), sql, nullptr, nullptr, nullptr);
     if (code != SQLITE_OK) fail(sql, code);
 }
 
 void PaymentJournal::open() {
-    const int opened = sqlite3_open_v2(
-        platform::utf8FileName(path_).c_str(), &db_,
+    connection_ = std::make_unique<JournalConnection>();
+    const int opened = connection_->open(
+        platform::utf8FileName(path_),
         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, journalVfsName());
     if (opened != SQLITE_OK) fail("открытие", opened);
-    sqlite3_extended_result_codes(db_, 1);
-    // A connection lives for one call: closing it must not checkpoint the log
-    // into the database every time (two more syncs a payment); SQLite's
-    // automatic checkpoints keep the log short.
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_busy_timeout(db_, kBusyMilliseconds);
+    sqlite3_extended_result_codes(db(), 1);
+    // A connection is closed whenever its file was replaced, a call on it
+    // failed, two calls ran at once, the library is unloaded or a vorna-cash
+    // command ends: closing must not checkpoint the log into the database
+    // then (two more syncs, in a payment's time); SQLite's automatic
+    // checkpoints keep the log short.
+    sqlite3_db_config(db(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_busy_timeout(db(), kBusyMilliseconds);
     exec("PRAGMA journal_mode=WAL");
     // One flush a payment: recordDocumentBefore syncs the write-ahead log
     // after its commit, and that sync carries every commit before it. Every
@@ -294,10 +314,16 @@ void PaymentJournal::open() {
     // receipt was never opened; without the outcome the record stays "started"
     // and the next attempt settles it against the fiscal storage.
     exec("PRAGMA synchronous=NORMAL");
-    Statement version(db_, "PRAGMA user_version");
-    if (version.prepared() != SQLITE_OK || version.step() != SQLITE_ROW)
-        fail("чтение версии", sqlite3_errcode(db_));
-    const int found = static_cast<int>(version.integer(0));
+    int found = 0;
+    {
+        // Ended before migrating: a connection still reading gets no wait
+        // from SQLite when it asks to write, and would fail beside another
+        // one making the same new journal.
+        Statement version(*connection_, "PRAGMA user_version");
+        if (version.prepared() != SQLITE_OK || version.step() != SQLITE_ROW)
+            fail("чтение версии", sqlite3_errcode(db()));
+        found = static_cast<int>(version.integer(0));
+    }
     if (found == kSchemaVersion) return;
     if (found > kSchemaVersion)
         throw JournalError("Журнал платежей " + path_ + " более новой версии (" +
@@ -309,16 +335,16 @@ void PaymentJournal::migrate(int fromVersion) {
     exec("BEGIN IMMEDIATE");
     try {
         // Another process may have migrated it meanwhile.
-        Statement again(db_, "PRAGMA user_version");
+        Statement again(*connection_, "PRAGMA user_version");
         if (again.prepared() != SQLITE_OK || again.step() != SQLITE_ROW)
-            fail("чтение версии", sqlite3_errcode(db_));
+            fail("чтение версии", sqlite3_errcode(db()));
         const int version = static_cast<int>(again.integer(0));
         if (version == 0) exec(kSchema);
         if (version < 2) exec(kMigrationTo2);
         exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
         exec("COMMIT");
     } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
     if (fromVersion > 0)
@@ -330,16 +356,16 @@ void PaymentJournal::syncLog(const char* what) {
     // The log holds the last commit and every one before it: what a commit at
     // FULL would do, without switching the level twice a payment.
     sqlite3_file* log = nullptr;
-    const int found = sqlite3_file_control(db_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log);
+    const int found = sqlite3_file_control(db(), "main", SQLITE_FCNTL_JOURNAL_POINTER, &log);
     if (found != SQLITE_OK || !log || !log->pMethods) fail(what, found);
     const int synced = log->pMethods->xSync(log, SQLITE_SYNC_NORMAL);
     if (synced != SQLITE_OK) fail(std::string(what) + " на диск", synced);
 }
 
 bool PaymentJournal::find(const JournalKey& key, JournalRecord& record) {
-    Statement s(db_, (std::string("SELECT ") + kColumns +
-                      " FROM payments WHERE code=?1 AND unc=?2 AND type_oper=?3")
-                         .c_str());
+    Statement s(*connection_, (std::string("SELECT ") + kColumns +
+                               " FROM payments WHERE code=?1 AND unc=?2 AND type_oper=?3")
+                                  .c_str());
     if (s.prepared() != SQLITE_OK) fail("поиск", s.prepared());
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper);
     const int step = s.step();
@@ -352,7 +378,7 @@ bool PaymentJournal::find(const JournalKey& key, JournalRecord& record) {
 }
 
 void PaymentJournal::begin(const JournalRecord& r) {
-    Statement s(db_,
+    Statement s(*connection_,
                 "INSERT INTO payments (code, unc, type_oper, summa, comis, nds_code, state, result,"
                 " started_at, finished_at, document_before, receipt_number, receipt_time,"
                 " fiscal_sign, attempts, pairs, print)"
@@ -373,7 +399,7 @@ void PaymentJournal::begin(const JournalRecord& r) {
 }
 
 void PaymentJournal::recordDocumentBefore(const JournalKey& key, std::int64_t number) {
-    Statement s(db_,
+    Statement s(*connection_,
                 "UPDATE payments SET document_before=?4 WHERE code=?1 AND unc=?2 AND type_oper=?3");
     if (s.prepared() != SQLITE_OK) fail("запись номера документа", s.prepared());
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper).bind(4, number);
@@ -385,7 +411,7 @@ void PaymentJournal::recordDocumentBefore(const JournalKey& key, std::int64_t nu
 
 void PaymentJournal::finish(const JournalKey& key, JournalState state, int result,
                             const ReceiptDocument& receipt) {
-    Statement s(db_,
+    Statement s(*connection_,
                 "UPDATE payments SET state=?4, result=?5, finished_at=?6, receipt_number=?7,"
                 " receipt_time=?8, fiscal_sign=?9 WHERE code=?1 AND unc=?2 AND type_oper=?3");
     if (s.prepared() != SQLITE_OK) fail("запись итога платежа", s.prepared());
@@ -398,7 +424,7 @@ void PaymentJournal::finish(const JournalKey& key, JournalState state, int resul
 }
 
 bool PaymentJournal::claimedByOther(const JournalKey& key, std::int64_t documentNumber) {
-    Statement s(db_,
+    Statement s(*connection_,
                 "SELECT 1 FROM payments WHERE ((receipt_number=?4 AND state='registered')"
                 " OR (correction_number=?4 AND state='corrected'))"
                 " AND NOT (code=?1 AND unc=?2 AND type_oper=?3) LIMIT 1");
@@ -421,9 +447,10 @@ std::vector<UnnumberedClaim> PaymentJournal::unnumberedClaims(const JournalKey& 
                                   " AND receipt_number=0 AND document_before>=0"
                                   " AND (document_before>=?6 OR finished_at>=?7)";
     Statement s(
-        db_, (sql + " AND type_oper=?3 AND summa=?4 AND NOT (code=?1 AND unc=?2 AND type_oper=?3)"
-                    " ORDER BY 1")
-                 .c_str());
+        *connection_,
+        (sql + " AND type_oper=?3 AND summa=?4 AND NOT (code=?1 AND unc=?2 AND type_oper=?3)"
+               " ORDER BY 1")
+            .c_str());
     if (s.prepared() != SQLITE_OK) fail("поиск документа", s.prepared());
     s.bind(1, key.code).bind(2, key.unc).bind(3, key.typeOper);
     s.bind(4, static_cast<std::int64_t>(summa)).bind(6, documentBefore).bind(7, startedAt);
@@ -435,7 +462,7 @@ std::vector<UnnumberedClaim> PaymentJournal::unnumberedClaims(const JournalKey& 
 }
 
 void PaymentJournal::beginCorrection(const JournalKey& key, const std::string& date) {
-    Statement s(db_,
+    Statement s(*connection_,
                 "UPDATE payments SET state='correcting', correction_date=?4,"
                 " correction_started_at=?5, correction_before=-1, correction_result=-1,"
                 " correction_number=0, correction_time='', correction_sign=''"
@@ -448,7 +475,7 @@ void PaymentJournal::beginCorrection(const JournalKey& key, const std::string& d
 }
 
 void PaymentJournal::recordCorrectionBefore(const JournalKey& key, std::int64_t number) {
-    Statement s(db_,
+    Statement s(*connection_,
                 "UPDATE payments SET correction_before=?4"
                 " WHERE code=?1 AND unc=?2 AND type_oper=?3");
     if (s.prepared() != SQLITE_OK) fail("запись номера документа", s.prepared());
@@ -463,7 +490,7 @@ void PaymentJournal::finishCorrection(const JournalKey& key, JournalState state,
                                       const ReceiptDocument& receipt) {
     // Lost with a power cut, the outcome is found again: the record stays
     // "correcting" with its starting point, and the next run settles it.
-    Statement s(db_,
+    Statement s(*connection_,
                 "UPDATE payments SET state=?4, correction_result=?5, finished_at=?6,"
                 " correction_number=?7, correction_time=?8, correction_sign=?9"
                 " WHERE code=?1 AND unc=?2 AND type_oper=?3");
@@ -478,11 +505,12 @@ void PaymentJournal::finishCorrection(const JournalKey& key, JournalState state,
 
 std::vector<JournalRecord> PaymentJournal::list(const JournalFilter& filter) {
     // The date is the local calendar day; SQLite turns it into the moment.
-    Statement s(db_, (std::string("SELECT ") + kColumns +
-                      " FROM payments WHERE (?1='' OR unc=?1) AND (?2='' OR state=?2)"
-                      " AND (?3='' OR started_at >= CAST(strftime('%s', ?3, 'utc') AS INTEGER))"
-                      " ORDER BY started_at, unc")
-                         .c_str());
+    Statement s(*connection_,
+                (std::string("SELECT ") + kColumns +
+                 " FROM payments WHERE (?1='' OR unc=?1) AND (?2='' OR state=?2)"
+                 " AND (?3='' OR started_at >= CAST(strftime('%s', ?3, 'utc') AS INTEGER))"
+                 " ORDER BY started_at, unc")
+                    .c_str());
     if (s.prepared() != SQLITE_OK) fail("чтение", s.prepared());
     s.bind(1, filter.unc).bind(2, filter.state).bind(3, filter.since);
     std::vector<JournalRecord> records;
@@ -497,7 +525,7 @@ int PaymentJournal::pruneOnceADay(int retentionDays) {
     const std::int64_t today = now / kSecondsPerDay;
     exec("BEGIN IMMEDIATE");
     try {
-        Statement last(db_, "SELECT value FROM journal_meta WHERE key='pruned_day'");
+        Statement last(*connection_, "SELECT value FROM journal_meta WHERE key='pruned_day'");
         if (last.prepared() != SQLITE_OK) fail("чистка", last.prepared());
         const int step = last.step();
         if (step == SQLITE_ROW && last.integer(0) >= today) {
@@ -505,23 +533,23 @@ int PaymentJournal::pruneOnceADay(int retentionDays) {
             return 0;
         }
         // Only settled records go: a payment in doubt stays until it is settled.
-        Statement prune(db_,
+        Statement prune(*connection_,
                         "DELETE FROM payments WHERE started_at < ?1"
                         " AND state IN ('registered', 'refused', 'corrected')");
         prune.bind(1, now - static_cast<std::int64_t>(retentionDays) * kSecondsPerDay);
         if (prune.prepared() != SQLITE_OK || prune.step() != SQLITE_DONE)
-            fail("чистка", sqlite3_errcode(db_));
-        const int deleted = sqlite3_changes(db_);
-        Statement mark(db_,
+            fail("чистка", sqlite3_errcode(db()));
+        const int deleted = sqlite3_changes(db());
+        Statement mark(*connection_,
                        "INSERT INTO journal_meta (key, value) VALUES ('pruned_day', ?1)"
                        " ON CONFLICT (key) DO UPDATE SET value=?1");
         mark.bind(1, today);
         if (mark.prepared() != SQLITE_OK || mark.step() != SQLITE_DONE)
-            fail("чистка", sqlite3_errcode(db_));
+            fail("чистка", sqlite3_errcode(db()));
         exec("COMMIT");
         return deleted;
     } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
 }

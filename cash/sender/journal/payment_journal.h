@@ -16,6 +16,8 @@ struct sqlite3;
 
 namespace vorna {
 
+class JournalConnection;
+
 // A journal that cannot be opened, created or written; the text names the
 // file and the system's reason.
 class JournalError : public std::runtime_error {
@@ -92,10 +94,13 @@ struct JournalFilter {
 
 class PaymentJournal {
 public:
-    // Opens the database, creating it and its folder level when missing; a
-    // damaged file is moved aside (kept) and a new one started, with a line in
-    // notes. Throws JournalError.
+    // Takes the connection kept from an earlier call on path, or opens the
+    // database, creating it and its folder level when missing; a damaged file
+    // is moved aside (kept) and a new one started, with a line in notes.
+    // Throws JournalError.
     explicit PaymentJournal(const std::string& path);
+    // Keeps the connection for the next call (journal_connections.h) unless
+    // anything failed on it.
     ~PaymentJournal();
     PaymentJournal(const PaymentJournal&) = delete;
     PaymentJournal& operator=(const PaymentJournal&) = delete;
@@ -141,6 +146,8 @@ public:
     int pruneOnceADay(int retentionDays);
 
 private:
+    // False when the kept connection's database has another layout now.
+    bool keptLayoutFits();
     void openOrStartAfresh();
     void open();
     void exec(const char* sql);
@@ -149,8 +156,11 @@ private:
     void syncLog(const char* what);
     [[noreturn]] void fail(const std::string& what, int code);
 
+    sqlite3* db() const;
+
     std::string path_;
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<JournalConnection> connection_;
+    bool failed_ = false;
     std::vector<std::string> notes_;
 };
 

@@ -1,0 +1,47 @@
+// One open connection to the payment journal's database, with the statements
+// prepared on it: kept from call to call (journal_connections.h), it spares a
+// payment the opening and the preparing, which cost most of its journal work.
+// A statement is reset when its use ends, so that no read transaction stays
+// open between calls and every call reads what other processes committed.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+#include "common/platform/platform.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vorna {
+
+class JournalConnection {
+public:
+    JournalConnection() = default;
+    // Finalizes every statement and closes the database.
+    ~JournalConnection();
+    JournalConnection(const JournalConnection&) = delete;
+    JournalConnection& operator=(const JournalConnection&) = delete;
+
+    // sqlite3_open_v2 of a UTF-8 file name; its result code. The database
+    // handle is there for the error's text even when opening fails.
+    int open(const std::string& fileName, int flags, const char* vfs);
+    sqlite3* db() const { return db_; }
+
+    // The file as it was opened, to tell later whether the name still leads to it.
+    const platform::FileIdentity& file() const { return file_; }
+    void setFile(const platform::FileIdentity& file) { file_ = file; }
+
+    // A statement of this text: one an earlier use gave back, or prepared now
+    // (null, with code, when preparing fails).
+    sqlite3_stmt* statement(const std::string& sql, int& code);
+    // Ends a use: the statement is reset and kept for its text's next use.
+    void giveBack(sqlite3_stmt* statement);
+
+private:
+    sqlite3* db_ = nullptr;
+    platform::FileIdentity file_;
+    std::unordered_map<std::string, sqlite3_stmt*> idle_;
+};
+
+}  // namespace vorna

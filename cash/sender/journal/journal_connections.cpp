@@ -1,0 +1,64 @@
+#include "cash/sender/journal/journal_connections.h"
+
+#include <sqlite3.h>
+
+#include <map>
+
+namespace vorna {
+
+namespace {
+
+struct KeptConnections {
+    platform::Lock lock;
+    // Two calls at once on one path are rare: the second's connection is
+    // closed when it is done.
+    std::map<std::string, std::unique_ptr<JournalConnection>> idle;
+};
+
+// Made on first use; closed when the library is unloaded (or the process
+// ends), before the SQLite and the VFS they use go with the library. A
+// journal used after that closes its own connection.
+KeptConnections* made = nullptr;
+bool unloaded = false;
+
+KeptConnections* kept() {
+    static KeptConnections* first = made = new KeptConnections;
+    return unloaded ? nullptr : first;
+}
+
+struct CloseAtUnload {
+    ~CloseAtUnload() {
+        unloaded = true;
+        delete made;
+        made = nullptr;
+    }
+} closeAtUnload;
+
+}  // namespace
+
+std::unique_ptr<JournalConnection> takeJournalConnection(const std::string& path) {
+    std::unique_ptr<JournalConnection> connection;
+    KeptConnections* connections = kept();
+    if (!connections) return connection;
+    {
+        platform::LockGuard guard(connections->lock);
+        const auto found = connections->idle.find(path);
+        if (found == connections->idle.end()) return connection;
+        connection = std::move(found->second);
+        connections->idle.erase(found);
+    }
+    // Moved aside or replaced, its file is no longer the journal: the
+    // connection would write where nobody looks.
+    platform::FileIdentity now;
+    if (!platform::fileIdentity(path, now) || now != connection->file()) connection.reset();
+    return connection;
+}
+
+void keepJournalConnection(const std::string& path, std::unique_ptr<JournalConnection> connection) {
+    KeptConnections* connections = kept();
+    if (!connections || !connection || sqlite3_get_autocommit(connection->db()) == 0) return;
+    platform::LockGuard guard(connections->lock);
+    connections->idle.try_emplace(path, std::move(connection));
+}
+
+}  // namespace vorna
