@@ -68,7 +68,10 @@ Log::Log(const std::string& directory) : enabled_(true), ready_(false) {
         return;
     }
     std::memcpy(path_, folderPrefix.c_str(), folderPrefix.size() + 1);
-    if (platform::createDirectory(folder) == platform::DirectoryResult::failed) {
+    // A day file kept open by this call has its folder: asking the system
+    // again for every line is what a line cost most under Wine.
+    if (!logFileKeptOpen(folderPrefix + fileName) &&
+        platform::createDirectory(folder) == platform::DirectoryResult::failed) {
         const unsigned long code = platform::lastError();
         if (code != platform::alreadyExistsCode()) {
             std::printf("directory not created %s err_code=%lu\n", path_, code);

@@ -61,6 +61,13 @@ LogAppend appendToLogFile(const std::string& path, const std::string& bytes) {
     return LogAppend::failed;
 }
 
+bool logFileKeptOpen(const std::string& path) noexcept {
+    OpenLogFiles* open = openLogFiles();
+    if (!open) return false;
+    platform::LockGuard guard(open->lock);
+    return open->files.count(path) != 0;
+}
+
 void beginLogFileSession() noexcept {
     OpenLogFiles* open = openLogFiles();
     if (!open) return;

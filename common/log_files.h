@@ -17,6 +17,10 @@ enum class LogAppend { written, notOpened, failed };
 // Appends bytes (whole lines, line ends included) to the file at path.
 LogAppend appendToLogFile(const std::string& path, const std::string& bytes);
 
+// True while a session keeps the file at path open: its folder exists, so a
+// writer need not ask the system again for every line.
+bool logFileKeptOpen(const std::string& path) noexcept;
+
 // Sessions nest and may overlap between threads; the files close when the
 // last one ends. Neither call throws.
 void beginLogFileSession() noexcept;
