@@ -16,7 +16,9 @@ debian_source_fetch() {
     printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: bookworm" \
       "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
       $sudo tee "$list" >/dev/null
-    $sudo apt-get update -qq
+    # An index that failed (a mirror mid-sync) need not be this one: the
+    # download below says whether the source was found.
+    $sudo apt-get update -qq || echo "debian-source: apt-get update failed; trying the download" >&2
   fi
   mkdir -p "$dir"
   (cd "$dir" && apt-get source --download-only "$package" >/dev/null)
