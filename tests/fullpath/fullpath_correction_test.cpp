@@ -12,6 +12,7 @@
 #include <iostream>
 #include <map>
 
+#include "cash/sender/journal/journal_connections.h"
 #include "cash/sender/journal/payment_journal.h"
 #include "common/platform/platform.h"
 #include "tests/fullpath/fullpath_host.h"
@@ -93,6 +94,9 @@ protected:
     }
 
     void forgetJournal() const {
+        // A journal this test wrote itself keeps its connection in this
+        // process, and on Windows an open journal cannot be deleted.
+        takeJournalConnection(journalPath);
         for (const char* suffix : {"", "-wal", "-shm", ".lock"}) {
             std::error_code ignored;
             std::filesystem::remove(journalPath + suffix, ignored);

@@ -3,6 +3,7 @@
 // connection kept from call to call (and dropped when its file is moved,
 // deleted or changes layout), two threads on one journal, and the key lock
 // that keeps two holders of one payment apart.
+#include "cash/sender/journal/journal_connections.h"
 #include "cash/sender/journal/payment_journal.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,9 @@ protected:
         path_ = (folder_ / "payments.sqlite").string();
     }
     void TearDown() override {
+        // The connection this process keeps holds the file open (on Windows
+        // it could not be deleted).
+        takeJournalConnection(path_);
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
     }
