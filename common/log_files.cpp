@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/platform/platform.h"
+#include "common/until_unload.h"
 
 namespace vorna {
 
@@ -15,24 +16,9 @@ struct OpenLogFiles {
     std::map<std::string, std::unique_ptr<platform::AppendFile>> files;
 };
 
-// Made on first use, deleted when the library is unloaded (a library loaded
-// for every call must not leave one behind each time); lines written after
-// that, by static objects going, open and close their file.
-OpenLogFiles* made = nullptr;
-bool unloaded = false;
-
-OpenLogFiles* openLogFiles() {
-    static OpenLogFiles* first = made = new OpenLogFiles;
-    return unloaded ? nullptr : first;
-}
-
-struct CloseAtUnload {
-    ~CloseAtUnload() {
-        unloaded = true;
-        delete made;
-        made = nullptr;
-    }
-} closeAtUnload;
+// Lines written after the library's unload began, by static objects going,
+// open and close their file.
+UntilUnload<OpenLogFiles> openFiles;
 
 LogAppend appendOnce(const std::string& path, const std::string& bytes) {
     platform::AppendFile file(path);
@@ -43,7 +29,7 @@ LogAppend appendOnce(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 LogAppend appendToLogFile(const std::string& path, const std::string& bytes) {
-    OpenLogFiles* open = openLogFiles();
+    OpenLogFiles* open = openFiles.get();
     if (!open) return appendOnce(path, bytes);
     platform::LockGuard guard(open->lock);
     auto found = open->files.find(path);
@@ -62,21 +48,21 @@ LogAppend appendToLogFile(const std::string& path, const std::string& bytes) {
 }
 
 bool logFileKeptOpen(const std::string& path) noexcept {
-    OpenLogFiles* open = openLogFiles();
+    OpenLogFiles* open = openFiles.get();
     if (!open) return false;
     platform::LockGuard guard(open->lock);
     return open->files.count(path) != 0;
 }
 
 void beginLogFileSession() noexcept {
-    OpenLogFiles* open = openLogFiles();
+    OpenLogFiles* open = openFiles.get();
     if (!open) return;
     platform::LockGuard guard(open->lock);
     ++open->sessions;
 }
 
 void endLogFileSession() noexcept {
-    OpenLogFiles* open = openLogFiles();
+    OpenLogFiles* open = openFiles.get();
     if (!open) return;
     platform::LockGuard guard(open->lock);
     if (open->sessions > 0 && --open->sessions == 0) open->files.clear();

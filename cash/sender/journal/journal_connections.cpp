@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "common/until_unload.h"
+
 namespace vorna {
 
 namespace {
@@ -15,30 +17,16 @@ struct KeptConnections {
     std::map<std::string, std::unique_ptr<JournalConnection>> idle;
 };
 
-// Made on first use; closed when the library is unloaded (or the process
-// ends), before the SQLite and the VFS they use go with the library. A
-// journal used after that closes its own connection.
-KeptConnections* made = nullptr;
-bool unloaded = false;
-
-KeptConnections* kept() {
-    static KeptConnections* first = made = new KeptConnections;
-    return unloaded ? nullptr : first;
-}
-
-struct CloseAtUnload {
-    ~CloseAtUnload() {
-        unloaded = true;
-        delete made;
-        made = nullptr;
-    }
-} closeAtUnload;
+// Closed when the library is unloaded (or the process ends), before the
+// SQLite and the VFS they use go with the library. A journal used after that
+// closes its own connection.
+UntilUnload<KeptConnections> keptConnections;
 
 }  // namespace
 
 std::unique_ptr<JournalConnection> takeJournalConnection(const std::string& path) {
     std::unique_ptr<JournalConnection> connection;
-    KeptConnections* connections = kept();
+    KeptConnections* connections = keptConnections.get();
     if (!connections) return connection;
     {
         platform::LockGuard guard(connections->lock);
@@ -55,7 +43,7 @@ std::unique_ptr<JournalConnection> takeJournalConnection(const std::string& path
 }
 
 void keepJournalConnection(const std::string& path, std::unique_ptr<JournalConnection> connection) {
-    KeptConnections* connections = kept();
+    KeptConnections* connections = keptConnections.get();
     if (!connections || !connection || sqlite3_get_autocommit(connection->db()) == 0) return;
     platform::LockGuard guard(connections->lock);
     connections->idle.try_emplace(path, std::move(connection));
