@@ -3,8 +3,8 @@
 // connection kept from call to call (and dropped when its file is moved,
 // deleted or changes layout), two threads on one journal, and the key lock
 // that keeps two holders of one payment apart.
-#include "cash/sender/journal/journal_connections.h"
 #include "cash/sender/journal/payment_journal.h"
+#include "cash/sender/journal/journal_connections.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
