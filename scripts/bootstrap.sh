@@ -53,8 +53,8 @@ for attempt in 1 2 3; do
   echo "bootstrap: apt-get update failed (attempt $attempt of 3)"
   [ "$attempt" -lt 3 ] && sleep 20
 done
-install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
-if ! install "${missing[@]}"; then
+apt_install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+if ! apt_install "${missing[@]}"; then
   # The 32-bit Wine needs the i386 index, the one a mirror mid-sync has lost
   # most often: without it the rest is installed, the Windows suite is built
   # and not run, and scripts/can-run-win32.sh says why.
@@ -62,7 +62,7 @@ if ! install "${missing[@]}"; then
   for p in "${missing[@]}"; do [[ $p == *:i386 ]] || native+=("$p"); done
   [ ${#native[@]} -lt ${#missing[@]} ] || exit 1
   echo "bootstrap: the i386 packages could not be installed; installing the rest"
-  [ ${#native[@]} -eq 0 ] || install "${native[@]}"
+  [ ${#native[@]} -eq 0 ] || apt_install "${native[@]}"
 fi
 ensure_russian_locale
 # The 32-bit build's SQLite, from Debian's source package (cached in build/third_party).
