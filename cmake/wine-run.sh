@@ -10,6 +10,10 @@ shift
 bin_dir=$(cd "$(dirname "$program")" && pwd)
 build_dir=${VORNA_WIN32_BUILD_DIR:-$(dirname "$bin_dir")}
 
+# Fewer descriptors for Wine's server (started by the prefix's first program),
+# for a test that shows a long run leaves none behind there.
+if [ -n "${VORNA_WINE_OPEN_FILES:-}" ]; then ulimit -n "$VORNA_WINE_OPEN_FILES"; fi
+
 export WINEPREFIX=${WINEPREFIX:-$build_dir/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export LANG=ru_RU.UTF-8

@@ -70,20 +70,6 @@ bool replaceFile(const std::string& source, const std::string& target);
 // Directory part of a path, without the last component and its separator.
 std::string removeFileSpec(const std::string& path);
 
-// Which file a name leads to: equal for two names of one file, different for
-// two files that exist at the same time (st_dev and st_ino on POSIX, the
-// volume serial number and file index on Windows).
-struct FileIdentity {
-    std::uint64_t volume = 0;
-    std::uint64_t file = 0;
-    bool operator==(const FileIdentity& other) const {
-        return volume == other.volume && file == other.file;
-    }
-    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
-};
-// The identity of the file path names now; false when it is missing or cannot be read.
-bool fileIdentity(const std::string& path, FileIdentity& out);
-
 // An exclusive advisory lock on a whole file, held between construction and
 // destruction; blocks until it is granted. ok() is false when it could not be taken.
 class FileLock {

@@ -158,14 +158,6 @@ bool replaceFile(const std::string& source, const std::string& target) {
     return rename(source.c_str(), target.c_str()) == 0;
 }
 
-bool fileIdentity(const std::string& path, FileIdentity& out) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return false;
-    out.volume = static_cast<std::uint64_t>(st.st_dev);
-    out.file = static_cast<std::uint64_t>(st.st_ino);
-    return true;
-}
-
 std::string removeFileSpec(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return std::string();

@@ -113,25 +113,6 @@ bool replaceFile(const std::string& source, const std::string& target) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool fileIdentity(const std::string& path, FileIdentity& out) {
-    // No access asked and every sharing allowed: the file's users are not disturbed.
-    HANDLE file =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const BOOL read = GetFileInformationByHandle(file, &info);
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    if (!read) {
-        SetLastError(error);
-        return false;
-    }
-    out.volume = info.dwVolumeSerialNumber;
-    out.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return true;
-}
-
 std::string removeFileSpec(const std::string& path) {
     std::vector<char> buffer(path.begin(), path.end());
     buffer.push_back('\0');

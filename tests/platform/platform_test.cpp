@@ -86,26 +86,6 @@ TEST(Files, ReplaceFileSwapsContentAtomically) {
     EXPECT_FALSE(std::ifstream(a).good());
 }
 
-TEST(Files, FileIdentityFollowsTheFileNotTheName) {
-    const std::string dir = tempDir();
-    const std::string a = join(dir, "vorna-platform-id-a.txt");
-    const std::string b = join(dir, "vorna-platform-id-b.txt");
-    std::remove(b.c_str());
-    std::ofstream(a) << "first";
-    p::FileIdentity first, moved, replaced;
-    ASSERT_TRUE(p::fileIdentity(a, first));
-    ASSERT_TRUE(p::replaceFile(a, b));
-    ASSERT_TRUE(p::fileIdentity(b, moved));
-    EXPECT_EQ(moved, first) << "a moved file keeps its identity";
-    p::FileIdentity missing;
-    EXPECT_FALSE(p::fileIdentity(a, missing));
-    std::ofstream(a) << "second";  // while the first still exists, as b
-    ASSERT_TRUE(p::fileIdentity(a, replaced));
-    EXPECT_NE(replaced, first) << "another file under the same name";
-    std::remove(a.c_str());
-    std::remove(b.c_str());
-}
-
 TEST(Files, FileLockIsTakenAndGivenBack) {
     std::string path = join(tempDir(), "vorna-platform.lock");
     {

@@ -8,8 +8,6 @@
 #include <string>
 #include <unordered_map>
 
-#include "common/platform/platform.h"
-
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -28,10 +26,6 @@ public:
     int open(const std::string& fileName, int flags, const char* vfs);
     sqlite3* db() const { return db_; }
 
-    // The file as it was opened, to tell later whether the name still leads to it.
-    const platform::FileIdentity& file() const { return file_; }
-    void setFile(const platform::FileIdentity& file) { file_ = file; }
-
     // A statement of this text: one an earlier use gave back, or prepared now
     // (null, with code, when preparing fails).
     sqlite3_stmt* statement(const std::string& sql, int& code);
@@ -40,7 +34,6 @@ public:
 
 private:
     sqlite3* db_ = nullptr;
-    platform::FileIdentity file_;
     std::unordered_map<std::string, sqlite3_stmt*> idle_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "common/platform/platform.h"
 #include "common/until_unload.h"
 
 namespace vorna {
@@ -35,10 +36,17 @@ std::unique_ptr<JournalConnection> takeJournalConnection(const std::string& path
         connection = std::move(found->second);
         connections->idle.erase(found);
     }
-    // Moved aside or replaced, its file is no longer the journal: the
-    // connection would write where nobody looks.
-    platform::FileIdentity now;
-    if (!platform::fileIdentity(path, now) || now != connection->file()) connection.reset();
+    // Moved aside, deleted or replaced, its file is no longer the journal:
+    // the connection would write where nobody looks. SQLite tells from the
+    // folder's entry (stat on POSIX) without opening the file; Windows moves
+    // or deletes no file SQLite holds open, and there it answers "not found".
+    // No open per call: Wine keeps every handle closed on a file its process
+    // holds a lock on (the kept connection always does) until the lock goes,
+    // and ran out of descriptors after some 19,800 payments.
+    int moved = 0;
+    const int asked =
+        sqlite3_file_control(connection->db(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+    if ((asked != SQLITE_OK && asked != SQLITE_NOTFOUND) || moved) connection.reset();
     return connection;
 }
 

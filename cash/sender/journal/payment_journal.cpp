@@ -226,12 +226,6 @@ PaymentJournal::PaymentJournal(const std::string& path)
     const std::string folder = platform::removeFileSpec(path);
     if (!folder.empty() && folder != path) platform::createDirectory(folder);
     openOrStartAfresh();
-    // The file as opened, for a later call to tell whether it is still the journal.
-    platform::FileIdentity file;
-    if (platform::fileIdentity(path_, file))
-        connection_->setFile(file);
-    else
-        failed_ = true;
 }
 
 void PaymentJournal::openOrStartAfresh() {
