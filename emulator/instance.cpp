@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <set>
+#include <vector>
 
 #include "common/platform/platform.h"
 
@@ -20,9 +21,18 @@ std::set<Instance*>& registry() {
     return instances;
 }
 
+// The storage of destroyed instances, kept for the instances made later and
+// never given back to the heap: the memory behind a destroyed handle never
+// becomes another object of the process (a caller's handle variable made
+// after the destroy among them), so a destroyed handle is always told apart.
+// As many as were ever alive at once.
 std::set<void*>& destroyed() {
     static std::set<void*> handles;
     return handles;
+}
+std::vector<Instance*>& spare() {
+    static std::vector<Instance*> storage;
+    return storage;
 }
 
 int nextNumber = 0;
@@ -55,7 +65,13 @@ HandleCheck checkLocked(void* handle) {
 
 Instance* createInstance() {
     platform::LockGuard guard(registryLock());
-    Instance* instance = new Instance;
+    Instance* instance;
+    if (spare().empty()) {
+        instance = new Instance;
+    } else {
+        instance = spare().back();
+        spare().pop_back();
+    }
     instance->number = ++nextNumber;
     registry().insert(instance);
     destroyed().erase(instance);
@@ -95,7 +111,9 @@ bool destroyInstance(void* handle) {
     platform::LockGuard guard(registryLock());
     auto it = registry().find(static_cast<Instance*>(handle));
     if (it == registry().end()) return false;
-    delete *it;
+    Instance* instance = *it;
+    *instance = Instance();
+    spare().push_back(instance);
     registry().erase(it);
     destroyed().insert(handle);
     return true;

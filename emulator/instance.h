@@ -25,7 +25,7 @@ struct Instance {
 // Registry of the live instances of the process (thread-safe); it also
 // remembers the handles it destroyed, to tell them from foreign ones.
 Instance* createInstance();
-// Forgets and frees the instance; false for an unknown handle.
+// Forgets the instance and keeps its storage for a later one; false for an unknown handle.
 bool destroyInstance(void* handle);
 
 // A handle as a call received it: the live instance behind it, or what is

@@ -2,8 +2,10 @@
 // libfptr_destroy takes the address of the handle variable, and every breach
 // is refused and recorded as a contract violation (trace line, violations
 // file, the tool's report).
+#include <memory>
 #include <sstream>
 
+#include "emulator/instance.h"
 #include "emulator/state_store.h"
 #include "tests/emulator/emulator_fixture.h"
 
@@ -120,6 +122,23 @@ TEST_F(HandleContractTest, DestroyGivenTheHandleItselfIsRefusedAndTheInstanceLiv
     lib().libfptr_destroy(&stale);
     lib().libfptr_destroy(reinterpret_cast<libfptr_handle*>(value));
     ASSERT_EQ(2u, violations().size());
+}
+
+TEST_F(HandleContractTest, AVariableMadeAfterADestroyHoldsItsHandleWithoutViolation) {
+    // The caller's objects made after a destroy may be given the memory the
+    // instance had: a handle variable inside one is the caller's own.
+    libfptr_handle first = nullptr;
+    ASSERT_EQ(0, lib().libfptr_create(&first));
+    lib().libfptr_destroy(&first);
+    constexpr std::size_t kSlots = sizeof(emulator::Instance) / sizeof(libfptr_handle);
+    std::vector<std::unique_ptr<libfptr_handle[]>> objects;
+    for (int i = 0; i < 16; ++i) objects.emplace_back(new libfptr_handle[kSlots]());
+    for (const auto& object : objects) {
+        ASSERT_EQ(0, lib().libfptr_create(object.get()));
+        lib().libfptr_destroy(object.get());
+        EXPECT_EQ(nullptr, object[0]);
+    }
+    EXPECT_EQ(std::vector<std::string>(), violations());
 }
 
 TEST_F(HandleContractTest, NullPointersToCreateAndDestroyAreRefused) {
