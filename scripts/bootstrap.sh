@@ -54,15 +54,40 @@ for attempt in 1 2 3; do
   [ "$attempt" -lt 3 ] && sleep 20
 done
 apt_install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+
+# A multi-arch library must have one version in both architectures. When the
+# mirror's i386 index lags behind the amd64 one (most often the security
+# suite's, caught mid-sync), the i386 versions differ from the installed amd64
+# twins: every amd64 twin of what the i386 packages need is then asked for at
+# the i386 version (up or down), and the install is tried again.
+install_with_matching_twins() {
+  local pins=() pkg installed candidate
+  while read -r pkg; do
+    installed=$(dpkg-query -W -f='${db:Status-Abbrev}${Multi-Arch}' "$pkg:amd64" 2>/dev/null) || continue
+    [[ $installed == "ii same" ]] || continue
+    candidate=$(apt-cache policy "$pkg:i386" | awk '/Candidate:/ {print $2}')
+    [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && pins+=("$pkg:amd64=$candidate")
+  done < <(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
+             --no-breaks --no-replaces --no-enhances "$@" 2>/dev/null | sed -n 's/^\([^ ].*\):i386$/\1/p' | sort -u)
+  [ ${#pins[@]} -gt 0 ] || return 1
+  echo "bootstrap: retrying with the amd64 twins at the i386 versions"
+  apt_install --allow-downgrades "$@" "${pins[@]}"
+}
+
 if ! apt_install "${missing[@]}"; then
   # The 32-bit Wine needs the i386 index, the one a mirror mid-sync has lost
-  # most often: without it the rest is installed, the Windows suite is built
-  # and not run, and scripts/can-run-win32.sh says why.
+  # most often: the rest is installed first, then the i386 packages with their
+  # amd64 twins matched; failing that, the Windows suite is built and not run,
+  # and scripts/can-run-win32.sh says why.
   native=()
-  for p in "${missing[@]}"; do [[ $p == *:i386 ]] || native+=("$p"); done
-  [ ${#native[@]} -lt ${#missing[@]} ] || exit 1
-  echo "bootstrap: the i386 packages could not be installed; installing the rest"
+  i386=()
+  for p in "${missing[@]}"; do
+    if [[ $p == *:i386 ]]; then i386+=("$p"); else native+=("$p"); fi
+  done
+  [ ${#i386[@]} -gt 0 ] || exit 1
   [ ${#native[@]} -eq 0 ] || apt_install "${native[@]}"
+  install_with_matching_twins "${i386[@]}" ||
+    echo "bootstrap: the i386 packages could not be installed; the Windows suite will be built, not run"
 fi
 ensure_russian_locale
 # The 32-bit build's SQLite, from Debian's source package (cached in build/third_party).
