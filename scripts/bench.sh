@@ -134,9 +134,33 @@ step "Running $program ${program_args[*]}"
 # A message box would wait for an answer: standard input is empty (POSIX
 # boxes take the safe choice) and the run has a time limit.
 if [ "$mode" = win32 ]; then
+  # Wine's server holds a descriptor for every open handle of the program, and
+  # for some closed ones: a growth there is invisible to the program's own
+  # handle count. Its descriptors are sampled every 30 s and the first and
+  # last samples printed at the end.
+  samples=$build/wineserver-descriptors.txt
+  : >"$samples"
+  (
+    while sleep 30; do
+      for pid in $(pgrep -x wineserver); do
+        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$build/wineprefix"; then
+          echo "$(date +%T) $(find "/proc/$pid/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)" >>"$samples"
+        fi
+      done
+    done
+  ) &
+  sampler=$!
+  status=0
   env -u DISPLAY VORNA_WIN32_BUILD_DIR="$build" timeout 3h \
     bash "$root/cmake/wine-run.sh" "$program.exe" "${program_args[@]}" </dev/null \
-    2> >(grep -v '^X connection to' >&2)
+    2> >(grep -v '^X connection to' >&2) || status=$?
+  kill "$sampler" 2>/dev/null || true
+  if [ -s "$samples" ]; then
+    printf "Wine server's descriptors (every 30 s, %s samples): first %s, last %s\n" \
+      "$(wc -l <"$samples")" "$(head -n 1 "$samples" | cut -d' ' -f2)" \
+      "$(tail -n 1 "$samples" | cut -d' ' -f2)"
+  fi
+  exit "$status"
 else
   timeout 3h "$program" "${program_args[@]}" </dev/null
 fi
