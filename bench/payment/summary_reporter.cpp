@@ -79,6 +79,10 @@ void SummaryReporter::printSummary(std::ostream& out) const {
         for (int block = 1; block <= kScaleBlocks; ++block)
             out << format(" %.3f", counter(c, blockCounterName(block)));
         out << format("\n  last tenth / first tenth: %.3f\n", counter(c, "last_vs_first"));
+        out << "  processor time of the process per payment in each tenth (ms)\n ";
+        for (int block = 1; block <= kScaleBlocks; ++block)
+            out << format(" %.3f", counter(c, blockCounterName(block, true)));
+        out << format("\n  last tenth / first tenth: %.3f\n", counter(c, "last_vs_first_cpu"));
         out << format("  resident memory (MiB): start %.1f, middle %.1f, end %.1f\n",
                       counter(c, "rss_start_MiB"), counter(c, "rss_middle_MiB"),
                       counter(c, "rss_end_MiB"));

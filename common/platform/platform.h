@@ -138,6 +138,8 @@ int openHandleCount();
 
 // Bytes of this process's memory now resident in RAM (the working set on Windows); 0 on failure.
 std::uint64_t residentMemoryBytes();
+// Seconds of processor time this process has used, user and system; below 0 when unknown.
+double processCpuSeconds();
 
 // ---- time, identity, errors ----------------------------------------------
 

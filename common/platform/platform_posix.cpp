@@ -286,6 +286,12 @@ std::uint64_t residentMemoryBytes() {
     return static_cast<std::uint64_t>(resident) * static_cast<std::uint64_t>(pageSize);
 }
 
+double processCpuSeconds() {
+    struct timespec spent;
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spent) != 0) return -1.0;
+    return static_cast<double>(spent.tv_sec) + static_cast<double>(spent.tv_nsec) / 1e9;
+}
+
 // ---- time, identity, errors ----------------------------------------------
 
 namespace {
