@@ -142,7 +142,7 @@ if [ "$mode" = win32 ]; then
   : >"$samples"
   (
     while sleep 30; do
-      for pid in $(pgrep -x wineserver); do
+      for pid in $(pgrep wineserver); do
         if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$build/wineprefix"; then
           echo "$(date +%T) $(find "/proc/$pid/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)" >>"$samples"
         fi
