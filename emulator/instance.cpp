@@ -30,9 +30,16 @@ std::set<void*>& destroyed() {
     static std::set<void*> handles;
     return handles;
 }
+struct SpareStorage {
+    std::vector<Instance*> instances;
+    // Given back when the library is unloaded or the process ends.
+    ~SpareStorage() {
+        for (Instance* instance : instances) delete instance;
+    }
+};
 std::vector<Instance*>& spare() {
-    static std::vector<Instance*> storage;
-    return storage;
+    static SpareStorage storage;
+    return storage.instances;
 }
 
 int nextNumber = 0;
