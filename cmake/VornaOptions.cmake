@@ -6,6 +6,17 @@ else()
   set(VORNA_PLATFORM posix)
 endif()
 
+# Debian's compiler cache, when the machine has it. Paths under the source root
+# are rewritten to relative ones and the build folder is left out of the hash,
+# so a fresh clone in another folder hits what an earlier one compiled.
+find_program(VORNA_CCACHE ccache)
+if(VORNA_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(vorna_launcher ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR} CCACHE_NOHASHDIR=true
+    ${VORNA_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${vorna_launcher})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${vorna_launcher})
+endif()
+
 add_compile_options(-Wall -Wextra)
 if(VORNA_WERROR)
   add_compile_options(-Werror)

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   libboost-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
-  zip unzip locales libsqlite3-dev tcl
+  zip unzip locales libsqlite3-dev tcl ccache
   # The MSI package (wixl, msibuild), the C# sample (Mono, with code page
   # 1251) and the Pascal sample (Free Pascal).
   wixl msitools mono-mcs mono-runtime libmono-i18n-other4.0-cil fp-compiler
