@@ -23,7 +23,15 @@ checkout_before=$(checkout_state)
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 JOBS=${JOBS:-$(nproc)}
 
+# Each step says how long it took, so the run shows where its time goes.
+step_start=$SECONDS
+step_done() {
+  echo "=== $1: $((SECONDS - step_start)) s"
+  step_start=$SECONDS
+}
+
 bash scripts/bootstrap.sh
+step_done "bootstrap"
 bash scripts/check-format.sh
 
 for preset in native native-asan win32; do
@@ -31,6 +39,7 @@ for preset in native native-asan win32; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$JOBS"
   [ "$preset" = win32 ] && bash scripts/check-win32-exports.sh build/win32
+  step_done "$preset: build"
   if [ "$preset" = win32 ] && ! bash scripts/can-run-win32.sh; then
     # Built and linked, but nothing 32-bit can run on this machine: say so
     # loudly rather than fail on the machine or pretend the tests passed.
@@ -51,13 +60,20 @@ for preset in native native-asan win32; do
     # listing shows it.
     repeat=(--repeat after-timeout:2)
   fi
-  "${runner[@]}" ctest --preset "$preset" -j "$JOBS" "${repeat[@]}"
+  log="build/ctest-$preset.log"
+  "${runner[@]}" ctest --preset "$preset" -j "$JOBS" "${repeat[@]}" | tee "$log"
+  if [ ${#repeat[@]} -gt 0 ]; then
+    echo "=== $preset: $(grep -c '\*\*\*Timeout' "$log" || true) test program(s) reached the timeout and were repeated"
+  fi
+  step_done "$preset: tests"
 done
 
 echo "=== fuzz: configure and build"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$JOBS"
+step_done "fuzz: build"
 bash scripts/run-fuzzers.sh build/fuzz "$FUZZ_SECONDS"
+step_done "fuzz: runs"
 
 checkout_after=$(checkout_state)
 if [ "$checkout_after" != "$checkout_before" ]; then
