@@ -56,6 +56,14 @@ void loadSettingsAtLoad() {
     readBothLocations(platform::moduleOfAddress(&anchor), senderIniName(""));
 }
 
+std::string senderLibraryFolder() {
+    static const int anchor = 0;
+    const platform::LibraryHandle module = platform::moduleOfAddress(&anchor);
+    if (!module) return std::string();
+    const std::string file = platform::moduleFileName(module);
+    return file.empty() ? std::string() : platform::removeFileSpec(file);
+}
+
 void writeStartMarker(const std::string& label, const std::string& unc) {
     std::string line = "Начало выполнения: " + label;
     if (!unc.empty()) line += " [unc=" + escapedForLog(unc) + "]";
