@@ -57,10 +57,10 @@ void loadSettingsAtLoad() {
 }
 
 std::string senderLibraryFolder() {
+    // No module of its own (the code built into a program): the program's
+    // folder, as for the settings read at load.
     static const int anchor = 0;
-    const platform::LibraryHandle module = platform::moduleOfAddress(&anchor);
-    if (!module) return std::string();
-    const std::string file = platform::moduleFileName(module);
+    const std::string file = platform::moduleFileName(platform::moduleOfAddress(&anchor));
     return file.empty() ? std::string() : platform::removeFileSpec(file);
 }
 
