@@ -194,7 +194,7 @@ const char* usageText() {
            "  check-link | info [--pair KEY=VALUE]...\n"
            "  send --unc N --sum KOPECKS [--comis K] [--no-print] [--pair KEY=VALUE]...\n"
            "the payment journal (PaymentJournal of vorna.cash.sender.ini beside vorna-cash;\n"
-           "a relative path is taken from vorna-cash's folder, never the current one):\n"
+           "relative to LogDirectory, and a relative LogDirectory to vorna-cash's folder):\n"
            "  journal [--unc N] [--since YYYY-MM-DD] [--state "
            "started|registered|refused|in-doubt|\n"
            "          correcting|corrected] [--code IBS_CODE]          lists the records\n"
