@@ -19,6 +19,10 @@
 namespace vorna {
 namespace {
 
+bool isBlank(const std::string& text) {
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
+}
+
 int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const HostPairs& pairs,
                    const char** resultTextOut, bool print) {
     writeStartMarker("_sendCheque@28", unc);
@@ -59,6 +63,16 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
     if (result == cash::kSuccess)
         result = validatePayment(payment.serviceName, summa, payment.typeOper, payment.ndsCode,
                                  frame.logName, print ? unc : std::string());
+    const char* refusalText = nullptr;
+    // The journal knows a payment by its transfer number: without one, every
+    // later payment of the sum would be taken for the first.
+    if (result == cash::kSuccess && !details.paymentJournal.empty() && isBlank(unc)) {
+        logLine(frame,
+                "Не указан номер перевода (UNC): при включённом журнале платежей номер перевода "
+                "обязателен, платёж не выполнен");
+        result = cash::kInvalidPayment;
+        refusalText = transferNumberRequiredText();
+    }
     if (result == cash::kSuccess) {
         ChequeScriptInput input;
         input.logging = frame.logging;
@@ -101,7 +115,7 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
     // The health check comes after the work, and only a refused code keeps
     // it away from that code's settings and driver.
     checkHealthOncePerDay(frame, codeAccepted ? code : std::string());
-    const char* text = resultText(result);
+    const char* text = refusalText ? refusalText : resultText(result);
     if (resultTextOut) *resultTextOut = text;
     logLine(frame, std::to_string(result) + " " + text + "\r\n");
     return result;

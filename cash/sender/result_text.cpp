@@ -27,4 +27,8 @@ const char* resultText(int code) {
     }
 }
 
+const char* transferNumberRequiredText() {
+    return "Передан некорректный параметр: требуется номер перевода (UNC)";
+}
+
 }  // namespace vorna

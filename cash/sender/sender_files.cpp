@@ -56,6 +56,14 @@ void loadSettingsAtLoad() {
     readBothLocations(platform::moduleOfAddress(&anchor), senderIniName(""));
 }
 
+std::string senderLibraryFolder() {
+    // No module of its own (the code built into a program): the program's
+    // folder, as for the settings read at load.
+    static const int anchor = 0;
+    const std::string file = platform::moduleFileName(platform::moduleOfAddress(&anchor));
+    return file.empty() ? std::string() : platform::removeFileSpec(file);
+}
+
 void writeStartMarker(const std::string& label, const std::string& unc) {
     std::string line = "Начало выполнения: " + label;
     if (!unc.empty()) line += " [unc=" + escapedForLog(unc) + "]";

@@ -16,6 +16,11 @@ void loadSettingsFile(const std::string& fileName);
 // "Windows" folder: what the library does when it is loaded.
 void loadSettingsAtLoad();
 
+// The folder of the module holding the sender's code (the sender library, or
+// the program it is built into), where its settings file is read; it does not
+// move with the process's current directory. Empty when it cannot be had.
+std::string senderLibraryFolder();
+
 // Appends "Начало выполнения: " + label (and " [unc=...]" for a non-empty unc)
 // to the start log in the current directory.
 void writeStartMarker(const std::string& label, const std::string& unc);

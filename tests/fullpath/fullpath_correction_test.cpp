@@ -113,6 +113,38 @@ protected:
         path.registerFolder.clearFaults();
     }
 
+    // Runs SQL on the journal, as another process would; returns the first
+    // column of the first row (empty: none).
+    std::string onJournal(const std::string& sql) const {
+        sqlite3* db = nullptr;
+        std::string first;
+        if (sqlite3_open(journalPath.c_str(), &db) == SQLITE_OK) {
+            sqlite3_busy_timeout(db, 10000);
+            sqlite3_exec(
+                db, sql.c_str(),
+                [](void* out, int columns, char** values, char**) {
+                    auto& text = *static_cast<std::string*>(out);
+                    if (text.empty() && columns > 0 && values[0]) text = values[0];
+                    return 0;
+                },
+                &first, nullptr);
+        }
+        sqlite3_close(db);
+        return first;
+    }
+
+    // The record of 4711 as if both its attempt and its first attempt had
+    // been made that many days ago; the first attempt's local day.
+    std::string firstAttemptDaysAgo(int days) const {
+        const std::string ago =
+            "CAST(strftime('%s', 'now', '-" + std::to_string(days) + " days') AS INTEGER)";
+        onJournal("UPDATE payments SET started_at=" + ago + ", first_started_at=" + ago +
+                  " WHERE unc='4711' AND type_oper='P'");
+        return onJournal(
+            "SELECT date(first_started_at, 'unixepoch', 'localtime') FROM payments"
+            " WHERE unc='4711' AND type_oper='P'");
+    }
+
     FullPathHost path;
     std::string journalPath;
 };
@@ -234,7 +266,7 @@ TEST_F(CorrectionFullPath, RefusalsRegisterNothing) {
     refusedForNoConnection();
     ProcessResult future = correct({"--date", "2099-01-01"});
     EXPECT_EQ(future.exitCode, 100) << future.output;
-    EXPECT_THAT(future.output, HasSubstr(utf8("позже сегодняшней")));
+    EXPECT_THAT(future.output, HasSubstr(utf8("по " + today() + " (сегодня)")));
     ProcessResult notADay = correct({"--date", "2026-02-30"});
     EXPECT_EQ(notADay.exitCode, 100) << notADay.output;
 
@@ -245,20 +277,61 @@ TEST_F(CorrectionFullPath, RefusalsRegisterNothing) {
 
 TEST_F(CorrectionFullPath, AnEarlierDateIsTheDateCorrected) {
     refusedForNoConnection();
+    // The payment was first tried a month ago; the day corrected lies between.
+    const std::string first = firstAttemptDaysAgo(30);
+    const std::string day = onJournal("SELECT date('" + first + "', '+10 days')");
+    const std::string printed = onJournal("SELECT strftime('%d.%m.%Y', '" + day + "')");
+    ASSERT_EQ(day.size(), 10u) << first;
     // The line still down: the driver's result with its text, nothing made.
     lineDown();
-    ProcessResult down = correct({"--date", "2026-01-15"});
+    ProcessResult down = correct({"--date", day});
     EXPECT_EQ(down.exitCode, 1) << down.output;
     EXPECT_THAT(down.output, HasSubstr(utf8("не зарегистрирован: 1 ККТ не подключена")));
     EXPECT_TRUE(corrections().empty());
     path.registerFolder.clearFaults();
-    ProcessResult made = correct({"--date", "2026-01-15"});
+    ProcessResult made = correct({"--date", day});
     EXPECT_EQ(made.exitCode, 0) << made.output;
     ASSERT_EQ(corrections().size(), 1u);
     EXPECT_EQ(corrections()[0][std::to_string(n::tag::correctionBase)]
                            [std::to_string(n::tag::correctionDate)],
-              "2026-01-15 00:00:00");
-    EXPECT_THAT(tape(), HasSubstr(utf8("ДАТА КОРРЕКТИРУЕМОГО РАСЧЕТА 15.01.2026")));
+              day + " 00:00:00");
+    EXPECT_THAT(tape(), HasSubstr(utf8("ДАТА КОРРЕКТИРУЕМОГО РАСЧЕТА ") + printed));
+}
+
+// A payment refused one day and retried on another: the correction is dated
+// with the first day, and no day before the payment existed is taken.
+TEST_F(CorrectionFullPath, TheCorrectionIsDatedWithThePaymentsFirstDay) {
+    refusedForNoConnection();
+    const std::string firstDay = firstAttemptDaysAgo(3);
+    ASSERT_EQ(firstDay.size(), 10u);
+    lineDown();
+    PaymentRun retried = path.pay();
+    ASSERT_EQ(retried.result, 1) << retried.output;
+    path.registerFolder.clearFaults();
+    ProcessResult listed = path.run({"journal", "--unc", "4711"});
+    EXPECT_THAT(listed.output, HasSubstr("attempts=2")) << listed.output;
+    EXPECT_THAT(listed.output, HasSubstr("first_started=" + firstDay)) << listed.output;
+    EXPECT_THAT(listed.output, HasSubstr("started=" + today())) << listed.output;
+
+    const std::string range =
+        utf8("вне допустимых: с " + firstDay + " (день первой попытки платежа) по " + today());
+    for (const std::string& early :
+         {std::string("2000-01-01"), onJournal("SELECT date('" + firstDay + "', '-1 day')")}) {
+        ProcessResult refused = correct({"--date", early});
+        EXPECT_EQ(refused.exitCode, 100) << early << refused.output;
+        EXPECT_THAT(refused.output, HasSubstr(range)) << refused.output;
+    }
+    EXPECT_TRUE(corrections().empty());
+    EXPECT_THAT(tape(), Not(HasSubstr(utf8("ДАТА КОРРЕКТИРУЕМОГО РАСЧЕТА"))));
+
+    ProcessResult made = correct();
+    EXPECT_EQ(made.exitCode, 0) << made.output << made.errors;
+    ASSERT_EQ(corrections().size(), 1u);
+    EXPECT_EQ(corrections()[0][std::to_string(n::tag::correctionBase)]
+                           [std::to_string(n::tag::correctionDate)],
+              firstDay + " 00:00:00");
+    EXPECT_THAT(path.run({"journal", "--unc", "4711"}).output,
+                HasSubstr("corrected_date=" + firstDay));
 }
 
 // A correction begun and never finished may be fiscal: a send of the transfer

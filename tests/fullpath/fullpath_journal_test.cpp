@@ -24,6 +24,7 @@ namespace {
 
 using nlohmann::json;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 constexpr char kJournalSetting[] = "PaymentJournal=payments.sqlite\n";
 
@@ -208,6 +209,136 @@ TEST_F(JournalFullPath, TwoHostsSendingOneTransferAtOnceRegisterItOnce) {
     EXPECT_TRUE(first.result == 0 || second.result == 0) << first.output << second.output;
     for (const PaymentRun* run : {&first, &second})
         EXPECT_TRUE(run->result == 0 || run->result == 99) << run->output;
+}
+
+// The demo's settings: a relative log folder with the journal in it. A host's
+// current directory moves (file dialogs, a service starting in System32); the
+// journal stays beside the sender library.
+TEST_F(JournalFullPath, ARepeatFromAnotherCurrentDirectoryIsAnsweredFromTheSameJournal) {
+    path.host.writeFile("vorna.cash.sender.ini",
+                        "UseLog=1\nLogDirectory=logs\nCashDriver=vorna.cash.atol10.dll\n"
+                        "PaymentJournal=payments.sqlite\n");
+    const std::vector<std::string> send4801 = {"send",         "--unc",   "4801",          "--sum",
+                                               "12345",        "--comis", "1500",          "--pair",
+                                               "SHORT=Услуга", "--pair",  "NDS_CODE=1105", "--pair",
+                                               "TYPE_OPER=P",  "--pair",  "TYPE_OPL=NAL"};
+    const std::size_t before = path.registerFolder.receipts().size();
+    ProcessResult first = path.run(send4801);
+    EXPECT_EQ(printedResult(first.output), 0) << first.output << first.errors;
+    EXPECT_EQ(path.registerFolder.receipts().size(), before + 1);
+    const std::string sep(1, platform::pathSeparator());
+    const std::string journalFile =
+        path.host.path(path.host.work(), "logs") + sep + "payments.sqlite";
+    EXPECT_TRUE(path.host.exists(journalFile));
+
+    // Another current directory, two sends of 4801 in one process: nothing printed.
+    const std::string elsewhere =
+        (std::filesystem::path(path.host.work()).parent_path() / "elsewhere").string();
+    std::filesystem::create_directories(elsewhere);
+    std::vector<std::string> twice = send4801;
+    twice.push_back("--");
+    twice.insert(twice.end(), send4801.begin(), send4801.end());
+    ProcessResult repeated = path.host.runIn(elsewhere, twice);
+    EXPECT_EQ(repeated.exitCode, 0) << repeated.output << repeated.errors;
+    const std::size_t answered = repeated.output.find("result: 0");
+    ASSERT_NE(answered, std::string::npos) << repeated.output;
+    EXPECT_NE(repeated.output.find("result: 0", answered + 1), std::string::npos)
+        << repeated.output;
+    EXPECT_EQ(path.registerFolder.receipts().size(), before + 1);
+    EXPECT_FALSE(path.host.exists(path.host.path(elsewhere, "logs") + sep + "payments.sqlite"));
+
+    // The logs go where the settings say (the current directory's "logs");
+    // the operation log names the journal's full path once in the process.
+    const std::string logName = std::filesystem::path(path.host.operationLog()).filename().string();
+    const std::string log =
+        utf8(path.host.fileText(path.host.path(path.host.path(elsewhere, "logs"), logName)));
+    EXPECT_THAT(log, HasSubstr(utf8("уже зарегистрирован (журнал платежей)")));
+    const std::string named = utf8("Журнал платежей: ");
+    const std::size_t at = log.find(named);
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find(named, at + 1), std::string::npos) << "named once: " << log;
+    const std::string line = log.substr(at + named.size(), log.find('\n', at) - at - named.size());
+    const std::string tail = sep + "work" + sep + "logs" + sep + "payments.sqlite";
+    ASSERT_GE(line.size(), tail.size()) << line;
+    EXPECT_EQ(line.substr(line.size() - tail.size()), tail) << line;
+
+    // So do bank IT's commands started elsewhere.
+    ProcessResult listing = path.host.runIn(elsewhere, {"journal", "--unc", "4801"});
+    EXPECT_EQ(listing.exitCode, 0) << listing.output << listing.errors;
+    EXPECT_THAT(listing.output, HasSubstr("unc=4801 type=P sum=123.45 comis=15.00 nds=1105 "
+                                          "state=registered"));
+}
+
+// A payment is known to the journal by its transfer number: without one it is
+// refused before anything reaches the register; without the journal it is
+// made as before.
+TEST_F(JournalFullPath, APaymentWithoutATransferNumberIsRefusedWithTheJournalOn) {
+    const std::size_t before = path.registerFolder.receipts().size();
+    for (const char* unc : {"", "   "}) {
+        ProcessResult refused =
+            path.run({"send", "--unc", unc, "--sum", "12345", "--pair", "SHORT=Услуга", "--pair",
+                      "NDS_CODE=1105", "--pair", "TYPE_OPER=P", "--pair", "TYPE_OPL=NAL"});
+        EXPECT_EQ(printedResult(refused.output), 100) << "'" << unc << "' " << refused.output;
+        EXPECT_THAT(refused.output, HasSubstr(utf8("требуется номер перевода (UNC)")));
+        EXPECT_EQ(path.registerFolder.receipts().size(), before);
+    }
+    EXPECT_THAT(operationLog(),
+                HasSubstr(utf8("Не указан номер перевода (UNC): при включённом журнале")));
+    ProcessResult listing = path.run({"journal"});
+    EXPECT_THAT(listing.output, HasSubstr(" 1 records")) << listing.output;
+
+    path.host.writeSettings("vorna.cash.atol10.dll");
+    ProcessResult unjournaled =
+        path.run({"send", "--unc", "", "--sum", "12345", "--pair", "SHORT=Услуга", "--pair",
+                  "NDS_CODE=1105", "--pair", "TYPE_OPER=P", "--pair", "TYPE_OPL=NAL"});
+    EXPECT_EQ(printedResult(unjournaled.output), 0) << unjournaled.output;
+    EXPECT_EQ(path.registerFolder.receipts().size(), before + 1);
+}
+
+// Bank IT's commands refuse what they cannot do as asked and say so in their
+// exit code; a journal that cannot be opened gives one code for every command.
+TEST_F(JournalFullPath, TheJournalCommandsSayWhatTheyDid) {
+    ProcessResult notADay = path.run({"journal", "--since", "2026-02-30"});
+    EXPECT_EQ(notADay.exitCode, 100) << notADay.output << notADay.errors;
+    EXPECT_THAT(notADay.output, HasSubstr(utf8("не распознана")));
+
+    ProcessResult twice = path.run({"journal", "--unc", "4711", "--unc", "4712"});
+    EXPECT_EQ(twice.exitCode, 125) << twice.output;
+    EXPECT_THAT(twice.errors, HasSubstr("--unc is given more than once"));
+    ProcessResult twiceDate =
+        path.run({"correct", "--unc", "4711", "--date", "2026-01-01", "--date", "2026-01-02"});
+    EXPECT_EQ(twiceDate.exitCode, 125) << twiceDate.output;
+
+    // The closing count is of the records listed.
+    ProcessResult all = path.run({"journal"});
+    EXPECT_THAT(all.output, HasSubstr(" 1 records")) << all.output;
+    ProcessResult otherCode = path.run({"journal", "--code", "77"});
+    EXPECT_EQ(otherCode.exitCode, 0) << otherCode.output << otherCode.errors;
+    EXPECT_THAT(otherCode.output, Not(HasSubstr("unc=4711")));
+    EXPECT_THAT(otherCode.output, HasSubstr(" 0 records")) << otherCode.output;
+
+    ProcessResult unknown = path.run({"settle", "--unc", "9999"});
+    EXPECT_EQ(unknown.exitCode, 100) << unknown.output << unknown.errors;
+    EXPECT_THAT(unknown.output, HasSubstr("no record of unc=9999"));
+
+    for (const char* command : {"journal", "settle", "correct"}) {
+        ProcessResult badCode = path.run({command, "--unc", "4711", "--code", "../x"});
+        EXPECT_EQ(badCode.exitCode, 100) << command << badCode.output << badCode.errors;
+        EXPECT_THAT(badCode.output, HasSubstr(utf8("Код настроек IBS_CODE=../x отклонён")));
+    }
+
+    // Two folder levels missing: the journal cannot be made.
+    const std::string sep(1, platform::pathSeparator());
+    path.host.writeSettings("vorna.cash.atol10.dll",
+                            "PaymentJournal=" + path.host.path(path.host.logs(), "a") + sep + "b" +
+                                sep + "payments.sqlite\n");
+    for (const char* command : {"journal", "settle", "correct"}) {
+        ProcessResult closed = path.run({command, "--unc", "4711"});
+        EXPECT_EQ(closed.exitCode, 3) << command << closed.output << closed.errors;
+        EXPECT_THAT(closed.errors, HasSubstr(utf8("Журнал платежей"))) << command;
+    }
+    ProcessResult help = path.run({"--help"});
+    EXPECT_THAT(help.output, HasSubstr("3    the payment journal cannot be opened"));
 }
 
 TEST_F(JournalFullPath, AnUnwritableJournalRefusesThePaymentADamagedOneIsMovedAside) {

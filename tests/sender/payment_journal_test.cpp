@@ -275,12 +275,61 @@ TEST_F(PaymentJournalTest, AFileDeletedBetweenCallsIsMadeAgainWithThePayment) {
 
 TEST_F(PaymentJournalTest, ALayoutChangedByANewerSenderBetweenCallsIsRefused) {
     pay(payment("1", 100));
+    const long long current = scalar(path_, "PRAGMA user_version");
     scalar(path_, "PRAGMA user_version=99");
     EXPECT_THROW(PaymentJournal journal(path_), JournalError);
-    scalar(path_, "PRAGMA user_version=2");
+    scalar(path_, "PRAGMA user_version=" + std::to_string(current));
     PaymentJournal journal(path_);
     JournalRecord found;
     EXPECT_TRUE(journal.find(payment("1", 100).key, found));
+}
+
+TEST_F(PaymentJournalTest, ARetryKeepsTheFirstAttemptsStart) {
+    const JournalRecord r = payment("4711", 12345);
+    {
+        PaymentJournal journal(path_);
+        journal.begin(r);
+        journal.finish(r.key, JournalState::refused, 1, ReceiptDocument());
+    }
+    age(2);
+    scalar(path_, "UPDATE payments SET first_started_at=started_at");
+    const long long first = scalar(path_, "SELECT started_at FROM payments");
+    PaymentJournal journal(path_);
+    journal.begin(r);
+    JournalRecord found;
+    ASSERT_TRUE(journal.find(r.key, found));
+    EXPECT_EQ(2, found.attempts);
+    EXPECT_EQ(first, found.firstStartedAt);
+    EXPECT_GE(found.startedAt, first + 2 * 86400);
+    EXPECT_EQ(19u, found.firstStartedLocal.size()) << found.firstStartedLocal;
+}
+
+TEST_F(PaymentJournalTest, AJournalOfTheEarlierLayoutKeepsItsRecordsWithTheirStart) {
+    pay(payment("1", 100));
+    pay(payment("2", 200));
+    {
+        // What the earlier version wrote: no first attempt's start.
+        takeJournalConnection(path_);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open(path_.c_str(), &db));
+        EXPECT_EQ(SQLITE_OK, sqlite3_exec(db,
+                                          "ALTER TABLE payments DROP COLUMN first_started_at;"
+                                          "UPDATE payments SET started_at=started_at-86400;"
+                                          "PRAGMA user_version=2",
+                                          nullptr, nullptr, nullptr));
+        sqlite3_close(db);
+    }
+    PaymentJournal journal(path_);
+    ASSERT_EQ(1u, journal.notes().size());
+    EXPECT_NE(std::string::npos, journal.notes()[0].find("(записи прежней версии сохранены)"));
+    const std::vector<JournalRecord> records = journal.list(JournalFilter());
+    ASSERT_EQ(2u, records.size());
+    for (const JournalRecord& r : records) {
+        EXPECT_EQ(JournalState::registered, r.state);
+        EXPECT_EQ(8, r.receipt.number);
+        EXPECT_EQ(r.startedAt, r.firstStartedAt);
+        EXPECT_EQ(r.startedLocal, r.firstStartedLocal);
+    }
 }
 
 TEST_F(PaymentJournalTest, TwoThreadsOnOneJournalRecordEveryPaymentOnce) {

@@ -81,8 +81,13 @@ void SenderHost::writeSettings(const std::string& driver, const std::string& mor
 }
 
 ProcessResult SenderHost::run(const std::vector<std::string>& arguments) const {
+    return runIn(work_, arguments);
+}
+
+ProcessResult SenderHost::runIn(const std::string& currentDirectory,
+                                const std::vector<std::string>& arguments) const {
     return runProcess(path(work_, std::string("vorna-cash") + VORNA_EXECUTABLE_SUFFIX), arguments,
-                      work_, work_);
+                      currentDirectory, work_);
 }
 
 std::string SenderHost::fileText(const std::string& file) const {

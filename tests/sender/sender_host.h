@@ -30,6 +30,9 @@ public:
 
     // Runs vorna-cash with these arguments in the working folder.
     ProcessResult run(const std::vector<std::string>& arguments) const;
+    // The same with another current directory (the program stays in the working folder).
+    ProcessResult runIn(const std::string& currentDirectory,
+                        const std::vector<std::string>& arguments) const;
 
     // The lines of driver.calls (and then removes it).
     std::vector<std::string> takeCalls() const;

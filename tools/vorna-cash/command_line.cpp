@@ -67,6 +67,8 @@ const std::vector<std::string> kCommands = {"x-report", "z-report", "check",   "
                                             "info",     "send",     "journal", "settle",
                                             "health",   "correct"};
 const std::vector<std::string> kNullable = {"unc", "pairs", "key", "value", "result-text", "info"};
+// The options that gather a list; any other given twice would silently lose a value.
+const std::vector<std::string> kRepeatable = {"--pair", "--answer", "--expect-released", "--null"};
 }  // namespace
 
 bool CommandLine::wantsNull(const std::string& argument) const {
@@ -87,8 +89,14 @@ CommandLine parseCommandLine(int argc, char** argv) {
     if (std::find(kCommands.begin(), kCommands.end(), line.command) == kCommands.end())
         throw std::invalid_argument("unknown command '" + line.command + "'");
     bool uncGiven = false, sumGiven = false;
+    std::vector<std::string> given;
     for (int i = 2; i < argc; ++i) {
         std::string option = argv[i];
+        if (std::find(kRepeatable.begin(), kRepeatable.end(), option) == kRepeatable.end()) {
+            if (std::find(given.begin(), given.end(), option) != given.end())
+                throw std::invalid_argument(option + " is given more than once");
+            given.push_back(option);
+        }
         auto value = [&]() -> std::string {
             if (i + 1 >= argc) throw std::invalid_argument(option + " needs a value");
             return argv[++i];
@@ -185,7 +193,8 @@ const char* usageText() {
            "  check\n"
            "  check-link | info [--pair KEY=VALUE]...\n"
            "  send --unc N --sum KOPECKS [--comis K] [--no-print] [--pair KEY=VALUE]...\n"
-           "the payment journal (PaymentJournal of vorna.cash.sender.ini beside vorna-cash):\n"
+           "the payment journal (PaymentJournal of vorna.cash.sender.ini beside vorna-cash;\n"
+           "relative to LogDirectory, and a relative LogDirectory to vorna-cash's folder):\n"
            "  journal [--unc N] [--since YYYY-MM-DD] [--state "
            "started|registered|refused|in-doubt|\n"
            "          correcting|corrected] [--code IBS_CODE]          lists the records\n"
@@ -200,7 +209,8 @@ const char* usageText() {
            "          [--service NAME]\n"
            "          a correction receipt for a payment the register refused: the same\n"
            "          sum, tax and agent data, dated with the settlement's day (--date,\n"
-           "          default: the day the record started); safe to repeat, it prints the\n"
+           "          from the day of the payment's first attempt to today; default: that\n"
+           "          first day); safe to repeat, it prints the\n"
            "          receipt (fiscal document number, fiscal sign, time); --service names\n"
            "          the service for a record of the journal's earlier version\n"
            "options for every command:\n"
@@ -211,7 +221,14 @@ const char* usageText() {
            "  --null ARG               passes a null pointer for ARG (unc, pairs, key, value,\n"
            "                           result-text, info), as a faulty host would\n"
            "Several calls, separated by --, run one after the other in one process.\n"
-           "The result code and its text are printed; the exit code is the result code.\n";
+           "An option other than --pair, --answer, --expect-released and --null is given\n"
+           "at most once.\n"
+           "The result code and its text are printed; the exit code is the result code.\n"
+           "exit codes of journal, settle and correct besides the result codes:\n"
+           "  3    the payment journal cannot be opened, read or written: nothing was done\n"
+           "       (correct also gives 3 for a closed shift; its lines tell which)\n"
+           "  100  the request is refused: no such record, a --code or a date not accepted\n"
+           "  125  a wrong command line, or the payment journal is off\n";
 }
 
 }  // namespace tool

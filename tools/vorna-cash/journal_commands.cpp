@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cash/sender/call_frame.h"
 #include "cash/sender/journal/journaled_payment.h"
 #include "cash/sender/journal/payment_correction.h"
 #include "cash/sender/journal/payment_journal.h"
@@ -12,13 +13,13 @@
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/ResultCode.h"
 #include "common/platform/platform.h"
+#include "common/settings_code.h"
+#include "tools/vorna-cash/exit_codes.h"
 
 namespace vorna {
 namespace tool {
 
 namespace {
-
-constexpr int kToolFailure = 125;
 
 void print(const std::string& cp1251) {
     std::printf("%s\n", platform::cp1251ToUtf8(cp1251).c_str());
@@ -31,6 +32,8 @@ std::string recordLine(const JournalRecord& r) {
             " nds=" + r.ndsCode + " state=" + journalStateName(r.state);
     if (r.result >= 0) line += " result=" + std::to_string(r.result);
     line += " started=" + (r.startedLocal.empty() ? std::to_string(r.startedAt) : r.startedLocal);
+    if (r.firstStartedAt != r.startedAt && !r.firstStartedLocal.empty())
+        line += " first_started=" + r.firstStartedLocal;
     line += " attempts=" + std::to_string(r.attempts);
     if (r.documentBefore >= 0) line += " document_before=" + std::to_string(r.documentBefore);
     if (r.receipt.number > 0)
@@ -78,8 +81,9 @@ int settle(PaymentJournal& journal, const CommandLine& line) {
     }
     JournalRecord record;
     if (!journal.find(key, record)) {
+        // As correct answers an unknown transfer.
         print("settle: no record of unc=" + line.unc + " type=" + line.typeOper);
-        return kToolFailure;
+        return cash::kInvalidPayment;
     }
     print("record: " + recordLine(record));
     if (record.state == JournalState::registered || record.state == JournalState::refused ||
@@ -124,17 +128,26 @@ int settle(PaymentJournal& journal, const CommandLine& line) {
 }  // namespace
 
 int runJournalCommand(const CommandLine& line) {
+    // The code names a settings file: checked before any is read, as health does.
+    if (!line.code.empty() && !isSettingsCode(line.code)) {
+        print(line.command + ": " + refusedCodeLine(line.code));
+        return cash::kInvalidPayment;
+    }
+    if (!line.since.empty() && !isCalendarDate(line.since)) {
+        print("journal: дата " + line.since + " не распознана");
+        return cash::kInvalidPayment;
+    }
     loadSettingsFile(senderIniName(std::string()));
     if (!line.code.empty()) loadSettingsFile(senderIniName(line.code));
     const SenderSettings& settings = SenderSettings::instance();
-    const std::string path = paymentJournalPath(settings);
-    if (path.empty()) {
-        std::fprintf(stderr,
-                     "vorna-cash: the payment journal is off (no PaymentJournal in "
-                     "vorna.cash.sender.ini)\n");
-        return kToolFailure;
-    }
     try {
+        const std::string path = paymentJournalPath(settings);
+        if (path.empty()) {
+            std::fprintf(stderr,
+                         "vorna-cash: the payment journal is off (no PaymentJournal in "
+                         "vorna.cash.sender.ini)\n");
+            return kToolFailure;
+        }
         PaymentJournal journal(path);
         for (const std::string& note : journal.notes()) print(note);
         if (line.command == "settle") return settle(journal, line);
@@ -151,13 +164,17 @@ int runJournalCommand(const CommandLine& line) {
         filter.unc = line.unc;
         filter.since = line.since;
         filter.state = line.state;
-        const std::vector<JournalRecord> records = journal.list(filter);
-        for (const JournalRecord& r : records) {
+        std::size_t listed = 0;
+        for (const JournalRecord& r : journal.list(filter)) {
             if (!line.code.empty() && r.key.code != line.code) continue;
             print(recordLine(r));
+            ++listed;
         }
-        print("journal: " + path + ", " + std::to_string(records.size()) + " records");
+        print("journal: " + path + ", " + std::to_string(listed) + " records");
         return 0;
+    } catch (const JournalError& e) {
+        std::fprintf(stderr, "vorna-cash: %s\n", platform::cp1251ToUtf8(e.what()).c_str());
+        return kJournalUnavailable;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vorna-cash: %s\n", platform::cp1251ToUtf8(e.what()).c_str());
         return kToolFailure;

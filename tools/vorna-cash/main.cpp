@@ -9,6 +9,7 @@
 
 #include "common/platform/platform.h"
 #include "tools/vorna-cash/command_line.h"
+#include "tools/vorna-cash/exit_codes.h"
 #include "tools/vorna-cash/health_command.h"
 #include "tools/vorna-cash/journal_commands.h"
 #include "vorna/cash_sender.h"
@@ -16,11 +17,9 @@
 using ParameterPair = VornaParameterPair;
 namespace platform = vorna::platform;
 namespace tool = vorna::tool;
+using tool::kToolFailure;
 
 namespace {
-
-// Exit code when the tool itself cannot do its work (no library, no export).
-constexpr int kToolFailure = 125;
 
 std::string defaultLibrary() {
     std::string directory = platform::removeFileSpec(platform::moduleFileName(nullptr));

@@ -1,6 +1,7 @@
 #include "cash/sender/journal/journaled_payment.h"
 
 #include <memory>
+#include <mutex>
 
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
@@ -8,6 +9,7 @@
 #include "cash/sender/journal/journaled_cash.h"
 #include "cash/sender/journal/payment_settling.h"
 #include "cash/sender/payment.h"
+#include "cash/sender/sender_files.h"
 #include "cash/shared/ResultCode.h"
 #include "common/platform/platform.h"
 #include "common/sender_log.h"
@@ -24,11 +26,29 @@ bool isAbsolute(const std::string& path) {
     return path.size() > 1 && path[1] == ':';
 }
 
+std::string withSeparator(const std::string& directory) {
+    if (directory.back() == '/' || directory.back() == '\\') return directory;
+    return directory + platform::pathSeparator();
+}
+
 // A problem of the journal or the payment's fate: the operation log, and the
 // error log, which is where bank IT looks.
 void reportProblem(const FrameState& frame, const std::string& text) {
     logLine(frame, text);
     if (frame.logging) appendErrorLine(errorLogTarget(), text);
+}
+
+// The journal's full path, named in the operation log once per process (and
+// again should a code's settings name another journal).
+void nameJournal(const FrameState& frame, const std::string& path) {
+    static std::mutex guard;
+    static std::string named;
+    {
+        std::lock_guard<std::mutex> hold(guard);
+        if (named == path) return;
+        named = path;
+    }
+    logLine(frame, "Журнал платежей: " + path);
 }
 
 std::string transferName(const JournalKey& key) {
@@ -77,10 +97,19 @@ Outcome attemptOutcome(int result, JournaledCash& cash, CashDriverLibrary& drive
 
 std::string paymentJournalPath(const SenderSettings& settings) {
     const std::string& path = settings.paymentJournal;
-    if (path.empty() || isAbsolute(path) || settings.logDirectory.empty()) return path;
+    if (path.empty() || isAbsolute(path)) return path;
+    // A relative journal (and a relative LogDirectory it sits in) is taken
+    // from the library's folder: a host's current directory changes with its
+    // file dialogs, and a journal found anew there would register a payment twice.
     std::string directory = settings.logDirectory;
-    if (directory.back() != '/' && directory.back() != '\\') directory += platform::pathSeparator();
-    return directory + path;
+    if (!isAbsolute(directory)) {
+        const std::string library = senderLibraryFolder();
+        if (library.empty())
+            throw JournalError("Журнал платежей " + path +
+                               ": папка библиотеки vorna.cash.sender не определена");
+        directory = directory.empty() ? library : withSeparator(library) + directory;
+    }
+    return withSeparator(directory) + path;
 }
 
 int journalRetentionDays(const SenderSettings& settings) {
@@ -101,6 +130,7 @@ int sendJournaled(const JournaledPayment& payment, CashObject& cheques, const Fr
     std::unique_ptr<PaymentKeyLock> lock;
     JournalRecord record;
     bool known = false;
+    nameJournal(frame, journalPath);
     try {
         journal = std::make_unique<PaymentJournal>(journalPath);
         for (const std::string& note : journal->notes()) reportProblem(frame, note);

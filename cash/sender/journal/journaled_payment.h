@@ -23,7 +23,9 @@ struct JournaledPayment {
 };
 
 // The journal's file: the setting PaymentJournal, a relative path taken
-// relative to LogDirectory. Empty when the journal is off.
+// relative to LogDirectory, and a relative LogDirectory relative to the
+// sender library's folder (never the current directory). Empty when the
+// journal is off. Throws JournalError when the library's folder is unknown.
 std::string paymentJournalPath(const SenderSettings& settings);
 // JournalRetentionDays, 400 when absent or not a positive number.
 int journalRetentionDays(const SenderSettings& settings);

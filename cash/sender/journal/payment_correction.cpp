@@ -221,11 +221,18 @@ CorrectionReport correctPayment(PaymentJournal& journal, const CorrectionRequest
         }
     }
 
-    std::string date = request.date.empty() ? record.startedLocal.substr(0, 10) : request.date;
+    // The settlement was due on the day of the payment's first attempt, or
+    // later: a correction never names a day before the payment existed.
+    const std::string firstDay =
+        (record.firstStartedLocal.empty() ? record.startedLocal : record.firstStartedLocal)
+            .substr(0, 10);
+    const std::string date = request.date.empty() ? firstDay : request.date;
     const std::string now = today();
     if (!isCalendarDate(date)) return refused("дата расчёта " + date + " не распознана");
-    if (now.empty() || date > now)
-        return refused("дата расчёта " + date + " позже сегодняшней (" + now + ")");
+    if (now.empty()) return refused("сегодняшняя дата неизвестна");
+    if (date < firstDay || date > now)
+        return refused("дата расчёта " + date + " вне допустимых: с " + firstDay +
+                       " (день первой попытки платежа) по " + now + " (сегодня)");
     PaymentParameters payment;
     std::string missing;
     if (!receiptData(record, request, payment, missing)) return refused(missing);

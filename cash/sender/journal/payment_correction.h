@@ -17,8 +17,8 @@ namespace vorna {
 
 struct CorrectionRequest {
     JournalKey key;
-    // The day of the settlement corrected, "YYYY-MM-DD"; empty: the day the
-    // record started. Never after today.
+    // The day of the settlement corrected, "YYYY-MM-DD"; empty: the day of
+    // the payment's first attempt. From that day to today, no other.
     std::string date;
     // The service name for a record of the earlier layout, which lacks its pairs.
     std::string serviceName;

@@ -15,7 +15,7 @@ namespace vorna {
 namespace {
 
 constexpr int kBusyMilliseconds = 10000;
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 constexpr std::int64_t kSecondsPerDay = 24 * 3600;
 
 const char kSchema[] =
@@ -45,12 +45,20 @@ const char kMigrationTo2[] =
     "ALTER TABLE payments ADD COLUMN correction_sign TEXT NOT NULL DEFAULT '';"
     "CREATE INDEX IF NOT EXISTS payments_correction ON payments (correction_number);";
 
+// Layout 3: the start of the first attempt, which a retry keeps (a
+// correction is dated with the payment's own day); the records of layout 2
+// take their last attempt's start, the earliest they know.
+const char kMigrationTo3[] =
+    "ALTER TABLE payments ADD COLUMN first_started_at INTEGER NOT NULL DEFAULT 0;"
+    "UPDATE payments SET first_started_at=started_at;";
+
 const char kColumns[] =
     "code, unc, type_oper, summa, comis, nds_code, state, result, started_at, finished_at,"
     " document_before, receipt_number, receipt_time, fiscal_sign, attempts, pairs, print,"
     " correction_date, correction_started_at, correction_before, correction_result,"
     " correction_number, correction_time, correction_sign,"
-    " datetime(started_at, 'unixepoch', 'localtime')";
+    " datetime(started_at, 'unixepoch', 'localtime'), first_started_at,"
+    " datetime(first_started_at, 'unixepoch', 'localtime')";
 
 // The pairs as one value: for each key and value its length, ":" and its bytes.
 std::string encodePairs(const HostPairList& pairs) {
@@ -162,6 +170,8 @@ JournalRecord readRecord(const Statement& s) {
     r.correction.receipt.dateTime = s.text(22);
     r.correction.receipt.fiscalSign = s.text(23);
     r.startedLocal = s.text(24);
+    r.firstStartedAt = s.integer(25);
+    r.firstStartedLocal = s.text(26);
     return r;
 }
 
@@ -335,6 +345,7 @@ void PaymentJournal::migrate(int fromVersion) {
         const int version = static_cast<int>(again.integer(0));
         if (version == 0) exec(kSchema);
         if (version < 2) exec(kMigrationTo2);
+        if (version < 3) exec(kMigrationTo3);
         exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
         exec("COMMIT");
     } catch (...) {
@@ -375,8 +386,9 @@ void PaymentJournal::begin(const JournalRecord& r) {
     Statement s(*connection_,
                 "INSERT INTO payments (code, unc, type_oper, summa, comis, nds_code, state, result,"
                 " started_at, finished_at, document_before, receipt_number, receipt_time,"
-                " fiscal_sign, attempts, pairs, print)"
-                " VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'started', -1, ?7, 0, -1, 0, '', '', 1, ?8, ?9)"
+                " fiscal_sign, attempts, pairs, print, first_started_at)"
+                " VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'started', -1, ?7, 0, -1, 0, '', '', 1, ?8, ?9,"
+                " ?7)"
                 " ON CONFLICT (code, unc, type_oper) DO UPDATE SET summa=?4, comis=?5,"
                 " nds_code=?6, state='started', result=-1, started_at=?7, finished_at=0,"
                 " document_before=-1, receipt_number=0, receipt_time='', fiscal_sign='',"

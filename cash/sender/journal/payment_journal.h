@@ -66,11 +66,13 @@ struct JournalRecord {
     JournalState state = JournalState::started;
     int result = -1;                   // the last attempt's result code (-1: none yet)
     std::int64_t startedAt = 0;        // seconds since 1970, the attempt's start
+    std::int64_t firstStartedAt = 0;   // seconds since 1970, the first attempt's start
     std::int64_t finishedAt = 0;       // 0 while running
     std::int64_t documentBefore = -1;  // last fiscal document before the receipt (-1: unknown)
     ReceiptDocument receipt;
     int attempts = 0;
-    std::string startedLocal;  // "YYYY-MM-DD HH:MM:SS" local time
+    std::string startedLocal;       // "YYYY-MM-DD HH:MM:SS" local time
+    std::string firstStartedLocal;  // the same of firstStartedAt
     // The host's pairs as they came and the print flag: what the receipt is
     // made of. A record of the earlier layout has neither (pairsKnown false).
     bool pairsKnown = false;
@@ -110,8 +112,9 @@ public:
     const std::vector<std::string>& notes() const { return notes_; }
 
     bool find(const JournalKey& key, JournalRecord& record);
-    // A new attempt: the record (made or reset) in state "started"; committed
-    // without a flush (recordDocumentBefore's flush makes it durable).
+    // A new attempt: the record (made or reset) in state "started", the start
+    // of its first attempt kept; committed without a flush
+    // (recordDocumentBefore's flush makes it durable).
     void begin(const JournalRecord& record);
     // The last fiscal document number seen before the receipt is opened; the
     // payment's one commit that is on the disk when it returns.

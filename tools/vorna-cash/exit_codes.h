@@ -1,0 +1,16 @@
+// The exit codes of vorna-cash besides the result codes of the exports.
+#pragma once
+
+namespace vorna {
+namespace tool {
+
+// The tool cannot do its work: a wrong command line, no library or export,
+// the payment journal off.
+constexpr int kToolFailure = 125;
+
+// journal, settle, correct: the payment journal cannot be opened, read or
+// written; nothing was done.
+constexpr int kJournalUnavailable = 3;
+
+}  // namespace tool
+}  // namespace vorna
