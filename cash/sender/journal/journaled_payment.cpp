@@ -9,6 +9,7 @@
 #include "cash/sender/journal/payment_settling.h"
 #include "cash/sender/payment.h"
 #include "cash/shared/ResultCode.h"
+#include "common/error_box.h"
 #include "common/platform/platform.h"
 #include "common/sender_log.h"
 
@@ -166,7 +167,7 @@ int sendJournaled(const JournaledPayment& payment, CashObject& cheques, const Fr
                     transferName(key) + ": неизвестно, зарегистрирован ли чек (" + settled.detail +
                     ").\nПроверьте связь с ККТ и её последние документы, затем повторите платёж.";
                 reportProblem(frame, text);
-                platform::messageBox(text, "Ошибка!", platform::Buttons::ok, platform::Icon::error);
+                showMessageBox(text, "Ошибка!", platform::Icon::error);
                 return cash::kOtherError;
             }
         }
