@@ -80,7 +80,7 @@ enum {
  *              on it must hold no control characters, no tilde, no double
  *              quote and no backslash
  *   summa      the amount in kopecks (12345 is 123.45 roubles); 0 gives 100
- *   comis      the commission in kopecks, passed on as a receipt attribute
+ *   comis      the commission in kopecks: the driver keeps it, it is on no receipt
  *   pairs      the named parameters (VORNA_KEY_...); count of them in count
  *   resultText receives the code's text (a constant of the library); may be null
  *   print      non-zero: the receipt is printed; 0: electronic only

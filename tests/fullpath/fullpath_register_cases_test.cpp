@@ -248,6 +248,18 @@ TEST(ExpiredShift, WithoutAutoShiftARefusedZReportLeavesResult2AndNoReceipt) {
     EXPECT_THAT(operationLogLines(path), Contains("2 Смена превысила 24 часа\r"));
 }
 
+// The device checks ask nothing of a closed shift: the payment opens it.
+TEST(ClosedShift, IsNoFailureOfTheDeviceChecksAndStaysClosed) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path, "AutoShift=Y\n");
+    for (const char* command : {"check", "check-link", "info"}) {
+        const ProcessResult run = path.run({command});
+        EXPECT_THAT(run.output, HasSubstr("result: 0 \n")) << command << run.output << run.errors;
+    }
+    EXPECT_TRUE(journal(path).empty());
+    EXPECT_EQ(registerState(path)["shift"].value("open", true), false);
+}
+
 // ---------------------------------------------------------------------------
 // A receipt left open in the register by a payment that failed half-way.
 
