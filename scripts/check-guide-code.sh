@@ -9,7 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 guide=${1:-$root/docs/host-guide.ru.md}
 must_show=(include/vorna/cash_sender.h examples/csharp/VornaCashSender.cs
-  examples/csharp/SampleHost.cs examples/delphi/VornaCashSender.pas examples/delphi/SampleHost.dpr)
+  examples/csharp/SampleHost.cs examples/delphi/VornaCashSender.pas examples/delphi/SampleHost.dpr
+  examples/c-host/sample_host.c)
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

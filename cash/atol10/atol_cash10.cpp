@@ -1,6 +1,7 @@
 #include "cash/atol10/atol_cash10.h"
 
 #include "cash/atol10/config.h"
+#include "common/error_box.h"
 #include "common/platform/platform.h"
 
 namespace vorna {
@@ -21,8 +22,8 @@ int AtolCash10::RegisterSale(const std::string& text, unsigned price, int quanti
 int AtolCash10::PrintSlip(const std::string& text, unsigned price, int quantity, int department) {
     if (Config::instance().usePrinterFiscal == 0) return 0;
     const int answer =
-        platform::messageBox("Напечатать подкладной документ ?", "Печать подкладного документа",
-                             platform::Buttons::okCancel, platform::Icon::none);
+        askQuestion("Напечатать подкладной документ ?", "Печать подкладного документа",
+                    platform::Buttons::okCancel, platform::Icon::none, platform::cancel);
     if (answer != platform::ok) return 0;
     // The slip document and its one registration: the position must be counted once.
     return cash_.PrintSlip(text, price, quantity, department);

@@ -69,7 +69,8 @@ Config::Config()
       cashlessTypeClose(1),
       autoShift("N"),
       regInfoLog("N"),
-      tag1057(0) {
+      tag1057(0),
+      unattended("N") {
     setIniNoticeWriter(&noteSettingsFile);
     readPortKeys(*this, "GLOBAL");
     readPortKeys(*this, "Windows");
@@ -176,6 +177,8 @@ void applyDriverSetting(Config&, const std::string& key, const std::string& valu
         config.regInfoLog = value;
     } else if (sameKey(key, "Tag1057")) {
         config.tag1057 = strictInteger(value);
+    } else if (sameKey(key, "Unattended")) {
+        config.unattended = value;
     }
 }
 

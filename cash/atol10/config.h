@@ -44,6 +44,9 @@ public:
     std::string autoShift;
     std::string regInfoLog;
     int tag1057;
+    // "Y": no window; questions get the answers of the settings
+    // (cash/atol10/unattended_driver.h).
+    std::string unattended;
 };
 
 // The all-keys handler: logs the pair, then applies it to Config::instance.

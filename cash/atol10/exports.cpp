@@ -6,6 +6,7 @@
 
 #include "cash/atol10/atol_cash10.h"
 #include "cash/atol10/driver_objects.h"
+#include "cash/atol10/unattended_driver.h"
 #include "cash/shared/ResultCode.h"
 
 extern "C" {
@@ -63,5 +64,9 @@ int RegisterCorrection(vorna::cash::ICash* object, const vorna::cash::Correction
     } catch (...) {
         return vorna::cash::kOtherError;
     }
+}
+
+void SetUnattended(int on, vorna::cash::UnattendedNoticeFunction notice) {
+    vorna::cash::setSenderUnattended(on != 0, notice);
 }
 }

@@ -10,6 +10,7 @@
 #include "cash/shared/ResultCode.h"
 #include "common/app_exception.h"
 #include "common/driver_log.h"
+#include "common/error_box.h"
 #include "common/platform/platform.h"
 
 namespace vorna {
@@ -105,8 +106,8 @@ bool Cash::confirmClosing() {
     while (fptr10::libfptr_check_document_closed(handle_, module_) < 0) {
         const std::string description = toNarrow(errorDescription(handle_, module_));
         writeLog("   getErrorDescription: " + description);
-        const int answer = platform::messageBox(
-            description, "Ошибка", platform::Buttons::cancelTryContinue, platform::Icon::question);
+        const int answer = askQuestion(description, "Ошибка", platform::Buttons::cancelTryContinue,
+                                       platform::Icon::question, platform::cancel);
         if (answer != platform::tryAgain && answer != platform::continueOn) return false;
     }
     return true;
@@ -121,7 +122,7 @@ int Cash::settleUnconfirmedClose() {
     if (queried < 0) {
         writeLog("   atol10->CloseCheck: состояние чека в ККТ неизвестно ==> " + logText(queried) +
                  ", чек мог быть зарегистрирован");
-        platform::messageBox(kFateUnknown, "Ошибка!", platform::Buttons::ok, platform::Icon::error);
+        showMessageBox(kFateUnknown, "Ошибка!", platform::Icon::error);
         return kOtherError;
     }
     if (openReceipt == libfptr::rt::closed) {
@@ -175,8 +176,7 @@ int Cash::CheckPaper() {
         return kSuccess;
     }
     writeLog("   ==> кассовой ленты нет");
-    platform::messageBox("Отсутствует кассовая лента!", "Ошибка!", platform::Buttons::ok,
-                         platform::Icon::error);
+    showMessageBox("Отсутствует кассовая лента!", "Ошибка!", platform::Icon::error);
     return kPaperOut;
 }
 

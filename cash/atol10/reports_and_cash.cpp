@@ -6,6 +6,7 @@
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
 #include "common/driver_log.h"
+#include "common/error_box.h"
 #include "common/platform/platform.h"
 
 namespace vorna {
@@ -88,8 +89,7 @@ int Cash::CashOutcome(int sum) {
     const int result = fptr10::libfptr_cash_outcome(handle_, module_);
     if (result != 0 && totals.revenue + totals.deposits - totals.withdrawals <= roubles) {
         writeLog("   Указанной суммы нет в кассе!");
-        platform::messageBox("Указанной суммы нет в кассе!", "Ошибка!", platform::Buttons::ok,
-                             platform::Icon::error);
+        showMessageBox("Указанной суммы нет в кассе!", "Ошибка!", platform::Icon::error);
     }
     writeLog("   ==> " + logText(result));
     return mapLibraryResult(result);

@@ -7,6 +7,7 @@
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
 #include "common/driver_log.h"
+#include "common/error_box.h"
 #include "common/platform/platform.h"
 
 namespace vorna {
@@ -52,8 +53,8 @@ int Cash::CheckKKT() {
         writeLog("   [AutoShift = YES] - попытка выполнить Z-отчет (закрыть смену)");
     } else {
         const int answer =
-            platform::messageBox("Выполнить Z-отчет (закрыть смену)?", "Смена превысила 24 часа",
-                                 platform::Buttons::yesNo, platform::Icon::question);
+            askQuestion("Выполнить Z-отчет (закрыть смену)?", "Смена превысила 24 часа",
+                        platform::Buttons::yesNo, platform::Icon::question, platform::no);
         if (answer != platform::yes) return kSuccess;
         writeLog("   [AutoShift = NO] - Request - Да - попытка выполнить Z-отчет (закрыть смену)");
     }
@@ -82,8 +83,8 @@ int Cash::IsSessionOpen() {
     if (automaticShift()) {
         writeLog("   Да - [AutoShift = Y] - попытка выполнить open_shift");
     } else {
-        const int answer = platform::messageBox("Открыть смену?", "Смена закрыта",
-                                                platform::Buttons::yesNo, platform::Icon::question);
+        const int answer = askQuestion("Открыть смену?", "Смена закрыта", platform::Buttons::yesNo,
+                                       platform::Icon::question, platform::no);
         if (answer != platform::yes) {
             writeLog("   => Нет - отказ открыть смену");
             return 0;

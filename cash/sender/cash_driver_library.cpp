@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "cash/sender/driver_call.h"
+#include "cash/sender/unattended_host.h"
 #include "common/app_exception.h"
 
 namespace vorna {
@@ -16,6 +17,16 @@ using DestroyObjectFunction = void (*)(cash::ICash* object);
 const char* const kDriversTakingSettings[] = {"vorna.cash.atol10.dll",  "vorna.cash.atol10_d.dll",
                                               "vorna.cash.shtrih.dll",  "vorna.cash.shtrih_d.dll",
                                               "vorna.cash.crystal.dll", "vorna.cash.crystal_d.dll"};
+
+// Before any object is made: a driver that can be told opens no window
+// while the sender is unattended, and its boxes' texts come to our logs.
+void tellUnattended(const dynamic_library& library) {
+    auto set = reinterpret_cast<cash::SetUnattendedFunction>(
+        library.optional_address(cash::kUnattendedEntryPoint));
+    if (!set) return;
+    const int on = unattendedSetting() ? 1 : 0;
+    callDriver([&] { set(on, &driverUnattendedNotice); });
+}
 
 cash::ICash* createPlain(const dynamic_library& library) {
     auto create = reinterpret_cast<CreateObjectFunction>(library.func_address("CreateObject"));
@@ -31,11 +42,13 @@ bool CashDriverLibrary::takesSettingsFile(const std::string& driverFile) {
 
 CashDriverLibrary::CashDriverLibrary(const std::string& driverFile)
     : library_(driverFile), fileName_(driverFile) {
+    tellUnattended(library_);
     object_ = created(createPlain(library_), "CreateObject");
 }
 
 CashDriverLibrary::CashDriverLibrary(const std::string& driverFile, const std::string& settingsFile)
     : library_(driverFile), driverName_(driverFile), fileName_(driverFile) {
+    tellUnattended(library_);
     if (takesSettingsFile(driverFile)) {
         cash::ICash* object = nullptr;
         bool fromSettings = false;

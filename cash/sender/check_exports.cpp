@@ -52,8 +52,9 @@ int checkLinkCall(const char* label, const char** resultTextOut, const HostPairs
     if (frame.codeRefused) return finish(frame, cash::kInvalidPayment, resultTextOut);
     char* info = nullptr;
     int code = runDeviceCheck(frame, &info);
-    // The host gets a text of its own, but none from a check that ended with 99.
-    if (infoOut && info && code != cash::kOtherError)
+    // The register's information only with a ready register; any other result
+    // gets the empty text of checkInfoKKT.
+    if (infoOut && info && code == cash::kSuccess)
         *infoOut = info;
     else
         std::free(info);
@@ -77,12 +78,19 @@ int VORNA_STDCALL checkLinkKKT(const char** resultText, const vorna::cash::Param
     });
 }
 
+// Whatever the result, *info gets a text of this library for the host to
+// release: the information after 0, an empty text after any other code (null
+// only when not even one byte could be had). A host that releases after every
+// call never frees what it did not get.
 int VORNA_STDCALL checkInfoKKT(const char** resultText, const vorna::cash::ParameterPair* pairs,
                                int count, char** info) {
-    return vorna::withResultText(resultText, [&] {
+    if (info) *info = nullptr;
+    const int code = vorna::withResultText(resultText, [&] {
         return vorna::checkLinkCall("_checkInfoKKT@16", resultText, vorna::HostPairs{pairs, count},
                                     info);
     });
+    if (info && !*info) *info = static_cast<char*>(std::calloc(1, 1));
+    return code;
 }
 
 // The information text was allocated with malloc by this library (driver_run),

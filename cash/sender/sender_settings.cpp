@@ -34,6 +34,7 @@ const KeyField kKeys[] = {
     {"LogDirectory", &SenderSettings::logDirectory},
     {"LogPath", &SenderSettings::logDirectory},
     {"UseLog", &SenderSettings::useLog},
+    {"Unattended", &SenderSettings::unattended},
     {"CashDriver", &SenderSettings::cashDriver},
     {"PrintCheque", &SenderSettings::printCheque},
     {"ClientPhone", &SenderSettings::clientPhone},

@@ -9,6 +9,8 @@ namespace vorna {
 struct SenderSettings {
     std::string logDirectory;
     std::string useLog;
+    // "Y": no window of either library (cash/sender/unattended_host.h).
+    std::string unattended;
     std::string cashDriver;
     std::string printCheque;
     std::string clientPhone;

@@ -8,8 +8,19 @@
  * and tells what the result asks of the cashier. The exit code is the result
  * code of the last call.
  *
- * Build (MinGW, 32-bit): gcc -m32 sample_host.c -I<package>/include
- *   <package>/vorna.cash.sender.dll -Wl,--enable-stdcall-fixup -o sample_host.exe
+ * Texts: the library takes and gives Windows-1251. This file is UTF-8 and its
+ * Russian literals become Windows-1251 bytes by the compiler's execution
+ * character set:
+ *   GCC, MinGW:  -finput-charset=UTF-8 -fexec-charset=CP1251
+ *   Visual C++:  /source-charset:utf-8 /execution-charset:windows-1251
+ * (Clang has no such option: convert at run time with MultiByteToWideChar
+ * (CP_UTF8) and WideCharToMultiByte(1251), or write the bytes, "\xD3\xF1...").
+ * Texts of the library are printed as they come: on a Russian Windows console
+ * (code page 866) call SetConsoleOutputCP(1251) first.
+ *
+ * Build (MinGW, 32-bit): gcc -m32 -fexec-charset=CP1251 sample_host.c
+ *   -I<package>/include <package>/vorna.cash.sender.dll -Wl,--enable-stdcall-fixup
+ *   -o sample_host.exe
  * or load the library at run time with LoadLibraryA and GetProcAddress and
  * the Vorna...Function pointer types of the header.
  */
@@ -45,8 +56,6 @@ static const char* advice(int code) {
 int main(int argc, char** argv) {
     const char* unc = argc > 1 ? argv[1] : "4711";
     unsigned summa = argc > 2 ? (unsigned)strtoul(argv[2], NULL, 10) : 12345u;
-    /* Texts are Windows-1251: "Услуга" written byte by byte, so that the
-     * source does not depend on the compiler's character set. */
     VornaParameterPair pairs[4];
     const char* text = NULL;
     char* info = NULL;
@@ -55,7 +64,7 @@ int main(int argc, char** argv) {
     pairs[0].key = VORNA_KEY_TYPE_OPER;
     pairs[0].value = "P";
     pairs[1].key = VORNA_KEY_SHORT;
-    pairs[1].value = "\xD3\xF1\xEB\xF3\xE3\xE0";
+    pairs[1].value = "Услуга"; /* Windows-1251 by -fexec-charset=CP1251 */
     pairs[2].key = VORNA_KEY_NDS_CODE;
     pairs[2].value = "1105";
     pairs[3].key = VORNA_KEY_TYPE_OPL;
@@ -63,10 +72,9 @@ int main(int argc, char** argv) {
 
     code = checkInfoKKT(&text, NULL, 0, &info);
     printf("checkInfoKKT: %d (%s)\n", code, advice(code));
-    if (info != NULL) {
-        printf("register: %s\n", info);
-        releaseInfoKKT(info); /* the text is ours: give it back to the library */
-    }
+    if (info != NULL && info[0] != '\0') printf("register: %s\n", info);
+    /* The text is ours after every result (empty unless 0): give it back. */
+    releaseInfoKKT(info);
     if (code != VORNA_RESULT_SUCCESS) return code;
 
     code = sendCheque(unc, summa, 1500u, pairs, (int)(sizeof pairs / sizeof pairs[0]), &text, 1);

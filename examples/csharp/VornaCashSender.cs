@@ -123,8 +123,8 @@ namespace Vorna.Cash
         public static extern int checkLinkKKT(out IntPtr resultText,
             [In] VornaParameterPair[] pairs, int count);
 
-        // info is ref, not out: after result 99 the library leaves it as it was,
-        // so pass it in as IntPtr.Zero.
+        // info gets a new text on every result (empty unless 0): release it
+        // after every call (CheckInfo does).
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
         public static extern int checkInfoKKT(out IntPtr resultText,
             [In] VornaParameterPair[] pairs, int count, ref IntPtr info);

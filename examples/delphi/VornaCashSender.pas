@@ -59,7 +59,8 @@ function sendCheque(unc: PAnsiChar; summa, comis: Cardinal; pairs: PVornaParamet
 function checkKKT(var resultText: PAnsiChar): Integer; stdcall; external VornaDll;
 function checkLinkKKT(var resultText: PAnsiChar; pairs: PVornaParameterPair;
   count: Integer): Integer; stdcall; external VornaDll;
-{ After result 99 info is left as it was: set it to nil before the call. }
+{ info gets a new text on every result (empty unless 0): release it after
+  every call. }
 function checkInfoKKT(var resultText: PAnsiChar; pairs: PVornaParameterPair;
   count: Integer; var info: PAnsiChar): Integer; stdcall; external VornaDll;
 procedure releaseInfoKKT(info: PAnsiChar); stdcall; external VornaDll;

@@ -80,7 +80,7 @@ enum {
  *              on it must hold no control characters, no tilde, no double
  *              quote and no backslash
  *   summa      the amount in kopecks (12345 is 123.45 roubles); 0 gives 100
- *   comis      the commission in kopecks, passed on as a receipt attribute
+ *   comis      the commission in kopecks: the driver keeps it, it is on no receipt
  *   pairs      the named parameters (VORNA_KEY_...); count of them in count
  *   resultText receives the code's text (a constant of the library); may be null
  *   print      non-zero: the receipt is printed; 0: electronic only
@@ -97,10 +97,10 @@ int VORNA_CASH_CALL checkKKT(const char** resultText);
 int VORNA_CASH_CALL checkLinkKKT(const char** resultText, const VornaParameterPair* pairs,
                                  int count);
 
-/* The same check; on success *info receives the register's information text
- * (organisation, INN, register and fiscal storage numbers ...), a new text for
- * every call, owned by the host: release it with releaseInfoKKT. When the
- * check fails the text is empty; after 99 *info is not written. */
+/* The same check; *info receives a new text on every call and result, owned
+ * by the host: release it with releaseInfoKKT after every call. With 0 it is
+ * the register's information, with any other code it is empty (null only
+ * when the library is out of memory). info may be null. */
 int VORNA_CASH_CALL checkInfoKKT(const char** resultText, const VornaParameterPair* pairs,
                                  int count, char** info);
 

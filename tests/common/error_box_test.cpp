@@ -60,6 +60,56 @@ TEST_F(ErrorBoxTest, EmptyMessageShowsAnEmptyText) {
     EXPECT_EQ(shown[0].caption, "Ошибка");
 }
 
+// Unattended: no box reaches the system; the notice gets each text, and a
+// question the answer its caller names.
+bool unattendedOn = false;
+std::vector<std::string> notices;
+
+class UnattendedBoxTest : public ErrorBoxTest {
+protected:
+    UnattendedBoxTest() {
+        notices.clear();
+        unattendedOn = true;
+        UnattendedMode mode;
+        mode.on = [] { return unattendedOn; };
+        mode.notice = [](const std::string& caption, const std::string& text) {
+            notices.push_back("[" + caption + "] " + text);
+        };
+        setUnattendedMode(mode);
+    }
+    ~UnattendedBoxTest() override { setUnattendedMode(UnattendedMode()); }
+};
+
+TEST_F(UnattendedBoxTest, MessagesGoToTheNoticeAndNoBoxIsShown) {
+    showErrorBox(std::runtime_error("Чек был аннулирован."));
+    showMessageBox("Отсутствует кассовая лента!", "Ошибка!", platform::Icon::error);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(notices, (std::vector<std::string>{"[Ошибка] Чек был аннулирован.",
+                                                 "[Ошибка!] Отсутствует кассовая лента!"}));
+}
+
+TEST_F(UnattendedBoxTest, AQuestionGetsTheAnswerItsCallerNames) {
+    EXPECT_EQ(askQuestion("Открыть смену?", "Смена закрыта", platform::Buttons::yesNo,
+                          platform::Icon::question, platform::no),
+              platform::no);
+    EXPECT_EQ(askQuestion("Ошибка связи", "Ошибка", platform::Buttons::cancelTryContinue,
+                          platform::Icon::question, platform::cancel),
+              platform::cancel);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(notices, (std::vector<std::string>{"[Смена закрыта] Открыть смену? - ответ: Нет",
+                                                 "[Ошибка] Ошибка связи - ответ: Отмена"}));
+}
+
+TEST_F(UnattendedBoxTest, OffTheBoxesAreShownAgain) {
+    unattendedOn = false;
+    EXPECT_EQ(askQuestion("Открыть смену?", "Смена закрыта", platform::Buttons::yesNo,
+                          platform::Icon::question, platform::no),
+              platform::ok);
+    showMessageBox("Отсутствует кассовая лента!", "Ошибка!", platform::Icon::error);
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(notices.empty());
+}
+
 TEST_F(ErrorBoxTest, AnyStandardExceptionIsShown) {
     showErrorBox(std::logic_error("Can't set ~dep text to empty check stack."));
     showErrorBox(winapi::Exception("Чек был аннулирован."));

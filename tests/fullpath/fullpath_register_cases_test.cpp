@@ -248,6 +248,18 @@ TEST(ExpiredShift, WithoutAutoShiftARefusedZReportLeavesResult2AndNoReceipt) {
     EXPECT_THAT(operationLogLines(path), Contains("2 Смена превысила 24 часа\r"));
 }
 
+// The device checks ask nothing of a closed shift: the payment opens it.
+TEST(ClosedShift, IsNoFailureOfTheDeviceChecksAndStaysClosed) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path, "AutoShift=Y\n");
+    for (const char* command : {"check", "check-link", "info"}) {
+        const ProcessResult run = path.run({command});
+        EXPECT_THAT(run.output, HasSubstr("result: 0 \n")) << command << run.output << run.errors;
+    }
+    EXPECT_TRUE(journal(path).empty());
+    EXPECT_EQ(registerState(path)["shift"].value("open", true), false);
+}
+
 // ---------------------------------------------------------------------------
 // A receipt left open in the register by a payment that failed half-way.
 
@@ -808,6 +820,80 @@ TEST(BlockedStorage, AnExpiredStorageRefusesTheReceipt) {
     EXPECT_EQ(run.result, 99) << run.output;
     EXPECT_TRUE(run.newReceipts.empty());
     EXPECT_THAT(errorLogText(path), HasSubstr(utf8("замените ФН")));
+}
+
+// ---------------------------------------------------------------------------
+// Unattended hosts (Unattended=Y): no box of either library is asked for, the
+// boxes' texts go to error.log, and the host gets the code an attended run
+// gets when nobody answers (every box its safe choice).
+
+// The caption of every box the libraries can show, as the box answerer prints it.
+const char* const kBoxCaptions[] = {"[Смена закрыта]", "[Смена превысила 24 часа]",
+                                    "[Состояние ККТ]", "[Ошибка]",
+                                    "[Ошибка!]",       "[Печать подкладного документа]"};
+
+struct UnattendedCase {
+    const char* name;
+    void (*setUp)(const FullPathHost& path);
+    int result;           // the code of both runs
+    const char* caption;  // the box the attended run shows
+};
+
+const UnattendedCase kUnattendedCases[] = {
+    {"closed shift", [](const FullPathHost&) {}, 3, "Смена закрыта"},
+    {"shift older than 24 hours",
+     [](const FullPathHost& path) {
+         openShift(path);
+         registerTool(path, {"clock", "+25h"});
+     },
+     2, "Смена превысила 24 часа"},
+    {"health warning",
+     [](const FullPathHost& path) {
+         openShift(path);
+         registerTool(path, {"fn", "days", "10"});
+     },
+     0, "Состояние ККТ"},
+    {"line lost as the receipt closes",
+     [](const FullPathHost& path) {
+         openShift(path);
+         registerTool(path, {"fault", "connection-lost", "--function", "libfptr_close_receipt",
+                             "--timing", "after"});
+     },
+     99, "Ошибка!"},
+};
+
+TEST(Unattended, NoBoxIsAskedForAndTheCodesAreThoseOfTheAttendedRun) {
+    for (const UnattendedCase& c : kUnattendedCases) {
+        SCOPED_TRACE(c.name);
+        FullPathHost attended({"--ffd", "1.2"});
+        c.setUp(attended);
+        const PaymentRun asked = attended.pay();
+        EXPECT_EQ(asked.result, c.result) << asked.output;
+        EXPECT_THAT(asked.output, HasSubstr(utf8(std::string("[") + c.caption + "]")));
+
+        FullPathHost unattended({"--ffd", "1.2"}, "Unattended=Y\n");
+        c.setUp(unattended);
+        const PaymentRun run = unattended.pay();
+        EXPECT_EQ(run.result, c.result) << run.output;
+        EXPECT_EQ(run.newReceipts.size(), asked.newReceipts.size());
+        for (const char* caption : kBoxCaptions)
+            EXPECT_THAT(run.output, Not(HasSubstr(utf8(caption)))) << run.output;
+        EXPECT_THAT(
+            errorLogText(unattended),
+            HasSubstr(utf8(std::string("Окно не показано (Unattended): [") + c.caption + "]")));
+    }
+}
+
+// The driver's own setting does the same for the questions it asks.
+TEST(Unattended, TheDriversOwnSettingAnswersItsQuestions) {
+    FullPathHost path({"--ffd", "1.2"});
+    writeDriverSettings(path, "Unattended=Y\n");
+    const PaymentRun run = path.pay();
+    EXPECT_EQ(run.result, 3) << run.output;
+    EXPECT_THAT(run.output, Not(HasSubstr(utf8("[Смена закрыта]"))));
+    EXPECT_THAT(
+        driverLogLines(path),
+        Contains("   Окно не показано (Unattended): [Смена закрыта] Открыть смену? - ответ: Нет"));
 }
 
 }  // namespace

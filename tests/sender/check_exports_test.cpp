@@ -71,12 +71,31 @@ TEST_F(DeviceChecks, InfoOfAnUnreachableRegisterIsEmpty) {
     EXPECT_THAT(result.output, HasSubstr(utf8("result: 1 ККТ не подключена") + "\ninfo: \n"));
 }
 
-TEST_F(DeviceChecks, InfoIsLeftUnwrittenWhenTheCheckEndsWith99) {
+// Every result hands back a text to release: a host that releases after
+// each call frees only what it got.
+TEST_F(DeviceChecks, InfoIsAnEmptyTextWhenTheCheckEndsWith99) {
     host.writeSettings("vorna.cash.nothere.dll");
     ProcessResult result = host.run({"info"});
     EXPECT_EQ(result.exitCode, 99);
-    EXPECT_THAT(result.output, HasSubstr("info: (none)"));
+    EXPECT_THAT(result.output, HasSubstr("\ninfo: \n"));
     EXPECT_FALSE(host.logLines(host.path(host.work(), "error.log")).empty());
+}
+
+TEST_F(DeviceChecks, InfoIsAnEmptyTextWhenTheSettingsCodeIsRefused) {
+    ProcessResult result = host.run({"info", "--pair", "IBS_CODE=../x"});
+    EXPECT_EQ(result.exitCode, 100);
+    EXPECT_THAT(result.output, HasSubstr("\ninfo: \n"));
+    EXPECT_TRUE(host.takeCalls().empty());
+}
+
+TEST_F(DeviceChecks, InfoOfEachFailingCodeIsAnEmptyText) {
+    for (int code : {1, 2, 3, 5, 6, 7}) {
+        host.writeFile("driver.script",
+                       "CheckKKT " + std::to_string(code) + "\nGetInfoKKT text ИНН 7700000000\n");
+        ProcessResult result = host.run({"info"});
+        EXPECT_EQ(result.exitCode, code);
+        EXPECT_THAT(result.output, HasSubstr("\ninfo: \n")) << code;
+    }
 }
 
 TEST_F(DeviceChecks, NullOutPointersAreNotWritten) {

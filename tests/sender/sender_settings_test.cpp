@@ -5,6 +5,7 @@
 #include "cash/sender/result_text.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
+#include "cash/sender/unattended_host.h"
 
 namespace vorna {
 namespace {
@@ -81,6 +82,21 @@ TEST(SenderSettingsSwitch, OnlyOneOfYYAndOneEnablesLogging) {
         s.useLog = off;
         EXPECT_FALSE(s.loggingOn()) << off;
     }
+}
+
+TEST(SenderSettingsSwitch, UnattendedIsOnlyYOrLowerY) {
+    SenderSettings& settings = SenderSettings::instance();
+    const std::string saved = settings.unattended;
+    EXPECT_FALSE(unattendedSetting()) << "off until a file says Y";
+    for (const char* on : {"Y", "y"}) {
+        handleSenderSetting(settings, "UNATTENDED", on);
+        EXPECT_TRUE(unattendedSetting()) << on;
+    }
+    for (const char* off : {"N", "1", "yes", " Y", ""}) {
+        handleSenderSetting(settings, "Unattended", off);
+        EXPECT_FALSE(unattendedSetting()) << off;
+    }
+    settings.unattended = saved;
 }
 
 TEST(SenderIniName, IsCutFromTheLibraryName) {

@@ -86,12 +86,17 @@ int call(platform::LibraryHandle library, const tool::CommandLine& line) {
         return code;
     }
     if (command == "info") {
-        char* info = nullptr;
+        // A stale pointer, as a host that reuses its variable leaves it: the
+        // library must overwrite it on every result.
+        static char stale[] = "stale";
+        char* info = stale;
         char** infoOut = line.wantsNull("info") ? nullptr : &info;
         int code = exported<VornaCheckInfoKktFunction>(library, "checkInfoKKT")(
             textOut, host.pointer, host.count, infoOut);
         printResult(code, text, true);
-        if (info) {
+        if (infoOut && info == stale) {
+            std::printf("info: (unwritten)\n");
+        } else if (infoOut && info) {
             std::printf("info: %s\n", platform::cp1251ToUtf8(info).c_str());
             // The host owns the text and gives it back to the library that made it.
             exported<VornaReleaseInfoKktFunction>(library, "releaseInfoKKT")(info);

@@ -10,6 +10,7 @@
 #include "cash/sender/health/health_status.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/civil_date.h"
+#include "common/error_box.h"
 #include "common/platform/platform.h"
 #include "common/sender_log.h"
 
@@ -23,8 +24,8 @@ long long checkedDay = -1;
 void tellCashier(const HealthVerdict& verdict) {
     std::string text;
     for (const std::string& reason : verdict.reasons) text += (text.empty() ? "" : "\n") + reason;
-    platform::messageBox(
-        text, "Состояние ККТ", platform::Buttons::ok,
+    showMessageBox(
+        text, "Состояние ККТ",
         verdict.status == HealthStatus::critical ? platform::Icon::error : platform::Icon::warning);
 }
 

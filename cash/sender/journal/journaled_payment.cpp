@@ -11,6 +11,7 @@
 #include "cash/sender/payment.h"
 #include "cash/sender/sender_files.h"
 #include "cash/shared/ResultCode.h"
+#include "common/error_box.h"
 #include "common/platform/platform.h"
 #include "common/sender_log.h"
 
@@ -196,7 +197,7 @@ int sendJournaled(const JournaledPayment& payment, CashObject& cheques, const Fr
                     transferName(key) + ": неизвестно, зарегистрирован ли чек (" + settled.detail +
                     ").\nПроверьте связь с ККТ и её последние документы, затем повторите платёж.";
                 reportProblem(frame, text);
-                platform::messageBox(text, "Ошибка!", platform::Buttons::ok, platform::Icon::error);
+                showMessageBox(text, "Ошибка!", platform::Icon::error);
                 return cash::kOtherError;
             }
         }
