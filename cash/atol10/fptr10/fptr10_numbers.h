@@ -243,8 +243,8 @@ inline bool parseLibraryVersion(const char* text, int (&parts)[4]) {
 inline TaxNumbering taxNumberingOf(const char* versionText) {
     int v[4];
     if (!parseLibraryVersion(versionText, v)) return TaxNumbering::unknown;
-    const long number = (static_cast<long>(v[0]) * 100000 + v[1]) * 100000 + v[2];
-    const long v10_10 = (10L * 100000 + 10) * 100000;
+    const long long number = (static_cast<long long>(v[0]) * 100000 + v[1]) * 100000 + v[2];
+    const long long v10_10 = (10LL * 100000 + 10) * 100000;
     if (number >= v10_10 + 8) return TaxNumbering::v10_10_8;
     if (number == v10_10 + 7) return TaxNumbering::v10_10_7;
     if (number == v10_10 + 6) return TaxNumbering::v10_10_6;
