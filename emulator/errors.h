@@ -30,7 +30,7 @@ enum : int {
     noReceiptOpen = -3803,                         // the operation needs an open receipt
     coverOpen = -3804,                             // the printer cover is open
     underpaid = -3805,                             // the payments do not cover the receipt total
-    invalidTaxType = -3806,                        // tax type outside 1..15
+    invalidTaxType = -3806,                        // a tax type the library version has not
     noPaper = libfptr::legacy::noPaper,            // out of paper
     measureMissing = -3808,                        // FFD 1.2 position without tag 2108
     measureNotAllowed = -3809,                     // tag 2108 before FFD 1.2

@@ -12,6 +12,7 @@
 #include "emulator/errors.h"
 #include "emulator/faults.h"
 #include "emulator/instance.h"
+#include "emulator/library_version.h"
 #include "emulator/register_machine.h"
 #include "emulator/state_store.h"
 #include "emulator/text_codec.h"
@@ -22,8 +23,6 @@ namespace emulator {
 namespace {
 
 using nlohmann::json;
-
-const char* const kVersion = "10.10.8.0";
 
 enum class CallKind {
     operation,  // goes to the register: faults with function "*" hit it, parameters are used up
@@ -426,12 +425,19 @@ void setSingleSetting(libfptr_handle handle, const wchar_t* key, const wchar_t* 
 }
 
 const char* versionString() {
+    // The library answers a text of its own that stays valid; a plain array
+    // per thread needs no destructor when the library is unloaded.
+    thread_local char version[64];
+    std::string text = kDefaultLibraryVersion;
     runCall(nullptr, std::string(), "libfptr_get_version_string", CallKind::access, "", true,
-            [](CallContext& c) {
-                c.result = quotedText(kVersion);
+            [&](CallContext& c) {
+                if (c.session->ok()) text = libraryVersionOf(c.session->state());
+                c.result = quotedText(text);
                 return 0;
             });
-    return kVersion;
+    std::strncpy(version, text.c_str(), sizeof version - 1);
+    version[sizeof version - 1] = '\0';
+    return version;
 }
 
 }  // namespace calls

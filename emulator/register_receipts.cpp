@@ -7,6 +7,7 @@
 #include "emulator/correction_receipts.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
+#include "emulator/library_version.h"
 #include "emulator/tlv.h"
 
 namespace vorna {
@@ -122,7 +123,9 @@ int RegisterMachine::registration() {
         quantity->asDouble() <= 0)
         return error::invalidParameter;
     const ParamValue* tax = in.find(libfptr::param::taxType);
-    if (!tax || tax->asInt() < 1 || tax->asInt() > 15) return error::invalidTaxType;
+    // The number as this version of the library reads it; its "invalid" one fails.
+    const int rate = tax ? rateOfTaxType(s_, tax->asInt()) : libfptr::tax::invalid;
+    if (rate == libfptr::tax::invalid) return error::invalidTaxType;
     const bool ffd12 = s_["registration"]["1209"].get<int>() >= libfptr::ffd::v12;
     if (ffd12 && !in.has(libfptr::tag::measure)) return error::measureMissing;
     if (!ffd12 && in.has(libfptr::tag::measure)) return error::measureNotAllowed;
@@ -134,7 +137,7 @@ int RegisterMachine::registration() {
                      {"sum", roubles(sum)},
                      {"sumKopecks", sum},
                      {"taxType", tax->asInt()},
-                     {"tax", taxTypeName(static_cast<int>(tax->asInt()))}};
+                     {"tax", taxTypeName(rate)}};
     json tags = json::object();
     for (const auto& item : in.items()) {
         if (item.first >= libfptr::firstParameter) continue;

@@ -9,6 +9,7 @@
 #include "cash/atol10/fptr10/binding.h"
 #include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
+#include "cash/shared/library_info.h"
 #include "cash/shared/register_health.h"
 
 namespace vorna {
@@ -73,6 +74,9 @@ public:
     // for; reason tells why nothing was registered when the register cannot.
     int RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* out,
                            std::string& reason);
+    // The register library's version, the rates it lacks and this object's
+    // last refusal of a rate; no library call after the load.
+    int QueryLibraryInfo(LibraryInfo* out);
 
     void* slipDialog_;
     fptr10::Handle handle_;
@@ -98,8 +102,13 @@ public:
     int taxType_;
     int paymentType_;
     std::int64_t longValue_;
+    // Why the last receipt was refused a rate the library cannot register.
+    std::string rateRefusal_;
 
 private:
+    // True (with the reason logged and kept) when the loaded library cannot
+    // register this tax type: nothing of it may reach the register.
+    bool refusesRate(int taxType);
     // Reads the shift state (0 closed, 1 open, 2 over 24 hours); false with the
     // library's failure in failure when the query fails.
     bool queryShiftState(int& state, int& failure);

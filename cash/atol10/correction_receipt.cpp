@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cash/atol10/cash.h"
+#include "cash/atol10/config.h"
 #include "cash/atol10/device_connection.h"
 #include "cash/atol10/device_information.h"
 #include "cash/atol10/fptr10/fptr10_numbers.h"
@@ -72,6 +73,16 @@ int Cash::RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* o
         reason = "ККТ зарегистрирована по ФФД " + ffdName(ffdVersion) +
                  ": чек коррекции этим драйвером формируется только по ФФД 1.2";
         writeLog("   atol10->RegisterCorrection: " + reason);
+        return kOtherError;
+    }
+
+    // The rate the position will take, refused before the receipt is opened.
+    rateRefusal_.clear();
+    const int rate = taxType_ >= libfptr::tax::vat18 && taxType_ <= libfptr::tax::invalid
+                         ? taxType_
+                         : Config::instance().taxTypeNumber;
+    if (refusesRate(rate)) {
+        reason = rateRefusal_;
         return kOtherError;
     }
 

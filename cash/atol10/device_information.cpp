@@ -6,6 +6,7 @@
 
 #include "cash/atol10/config.h"
 #include "cash/atol10/fptr10/fptr10_numbers.h"
+#include "cash/atol10/fptr10/library_version.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
 
@@ -149,7 +150,7 @@ std::wstring errorDescription(fptr10::Handle handle, fptr10::Module module) {
 }
 
 void statusReport(fptr10::Handle handle, fptr10::Module module) {
-    writeLog("   Версия драйвера: " + fptr10::libfptr_get_version_string(module));
+    writeLog("   Версия драйвера: " + fptr10::libraryVersion(module).text);
     queryData(handle, module, libfptr::dt::status);
     for (const Entry& entry : kStatusEntries) {
         writeLog(entry.label + valueText(entry, handle, module, kLongTextBuffer));

@@ -6,6 +6,7 @@
 #include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
+#include "cash/shared/ResultCode.h"
 #include "common/driver_log.h"
 
 namespace vorna {
@@ -32,6 +33,14 @@ int Cash::NewCheck(int kind) {
         const int begun = fptr10::libfptr_begin_nonfiscal_document(handle_, module_);
         writeLog("   ==> " + logText(begun));
         return 0;
+    }
+    // A rate the host set for the receipt that the library cannot register:
+    // no receipt is opened.
+    rateRefusal_.clear();
+    if (taxType_ >= libfptr::tax::vat18 && taxType_ <= libfptr::tax::invalid &&
+        refusesRate(taxType_)) {
+        writeLog("   atol10->NewCheck ==> " + logText(kOtherError));
+        return kOtherError;
     }
 
     queryRegistrationData(handle_, module_);

@@ -8,8 +8,10 @@
 #include "cash/atol10/config.h"
 #include "cash/atol10/device_information.h"
 #include "cash/atol10/fptr10/fptr10_numbers.h"
+#include "cash/atol10/fptr10/library_version.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
+#include "cash/shared/ResultCode.h"
 #include "common/driver_log.h"
 
 namespace vorna {
@@ -51,7 +53,7 @@ int taxTypeOfCode(unsigned code) {
         case 2122:
             return libfptr::tax::vat122;
         default:
-            return 15;
+            return libfptr::tax::invalid;
     }
 }
 
@@ -112,6 +114,13 @@ int Cash::RegisterSale(const std::string& text, unsigned price, int /*quantity*/
     writeLog("   Quantity: " + logText(1));
     writeLog("   Department: " + logText(department));
     writeLog("   TaxTypeNumber: " + logText(taxType_) + note);
+    // The position is not registered with a rate the library would take for another.
+    if (refusesRate(taxType_)) return kOtherError;
+    const fptr10::LibraryVersion& library = fptr10::libraryVersion(module_);
+    const int libraryTaxType = fptr10::libraryTaxType(library, taxType_);
+    if (libraryTaxType != taxType_)
+        writeLog("   Тип налога библиотеки ККТ " + fptr10::versionName(library) + ": " +
+                 logText(libraryTaxType));
 
     const int sign = agentSign("Tag 1222 (Признак агента был взят из ini) ",
                                "Tag 1222 (Признак агента был взят из 'Регистрационных данных') ");
@@ -154,7 +163,7 @@ int Cash::RegisterSale(const std::string& text, unsigned price, int /*quantity*/
     writeLog("LIBFPTR_PARAM_COMMODITY_NAME = " + name);
     fptr10::libfptr_set_param_double(handle_, module_, libfptr::param::price, roubles);
     fptr10::libfptr_set_param_double(handle_, module_, libfptr::param::quantity, 1.0);
-    fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::taxType, taxType_);
+    fptr10::libfptr_set_param_int(handle_, module_, libfptr::param::taxType, libraryTaxType);
     fptr10::libfptr_set_param_int(handle_, module_, libfptr::tag::paymentObject,
                                   libfptr::paymentObject::service);
     fptr10::libfptr_set_param_int(handle_, module_, libfptr::tag::paymentMethod,

@@ -92,6 +92,11 @@ cash::QueryStorageRefusalFunction CashDriverLibrary::storageRefusalQuery() const
         library_.optional_address(cash::kStorageRefusalEntryPoint));
 }
 
+cash::QueryLibraryInfoFunction CashDriverLibrary::libraryInfoQuery() const {
+    return reinterpret_cast<cash::QueryLibraryInfoFunction>(
+        library_.optional_address(cash::kLibraryInfoEntryPoint));
+}
+
 cash::RegisterCorrectionFunction CashDriverLibrary::correctionRegistration() const {
     return reinterpret_cast<cash::RegisterCorrectionFunction>(
         library_.optional_address(cash::kCorrectionEntryPoint));

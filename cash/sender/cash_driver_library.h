@@ -8,6 +8,7 @@
 #include "cash/shared/ICash.h"
 #include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
+#include "cash/shared/library_info.h"
 #include "cash/shared/register_health.h"
 
 namespace vorna {
@@ -33,6 +34,8 @@ public:
     // last storage refusal; null when it has none.
     cash::QueryRegisterHealthFunction registerHealthQuery() const;
     cash::QueryStorageRefusalFunction storageRefusalQuery() const;
+    // The driver's optional word on the register library (version, rates); null when none.
+    cash::QueryLibraryInfoFunction libraryInfoQuery() const;
     // The driver's optional correction receipt; null when it has none.
     cash::RegisterCorrectionFunction correctionRegistration() const;
     const std::string& driverName() const { return driverName_; }

@@ -6,6 +6,7 @@
 
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
+#include "cash/sender/health/rate_refusal.h"
 #include "cash/sender/health/storage_refusal.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
@@ -61,6 +62,7 @@ int runWithDriver(const std::string& code, const std::function<int(CashDriverLib
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
     int result = body(*driver);
     if (result != cash::kSuccess) reportStorageRefusal(*driver);
+    if (result != cash::kSuccess) reportRateRefusal(*driver);
     driver->destroyObject();
     return result;
 }

@@ -14,6 +14,7 @@
 #include "emulator/errors.h"
 #include "emulator/faults.h"
 #include "emulator/file_io.h"
+#include "emulator/library_version.h"
 #include "emulator/state_store.h"
 
 namespace vorna {
@@ -263,6 +264,19 @@ int cmdClock(const std::string& dir, const Options& o, std::ostream& out, std::o
     });
 }
 
+// The version of the library the emulator acts as, and so its tax type numbers.
+int cmdVersion(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() > 1 || (o.positional.size() == 1 && o.positional[0].empty())) {
+        err << "fptr10-emulator: version takes one version text (e.g. 10.10.6.0)\n";
+        return 1;
+    }
+    return withState(dir, err, [&](json& state) {
+        if (o.positional.size() == 1) state[kLibraryVersionKey] = o.positional[0];
+        out << "library version: " << libraryVersionOf(state) << "\n";
+        return 0;
+    });
+}
+
 // The fiscal storage: its validity, state, registrations left and warning flags.
 int cmdFn(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
     static const std::map<std::string, std::string> kFlags = {
@@ -456,6 +470,8 @@ void printUsage(std::ostream& out) {
            "          critical-error on|off | fn clear      the storage's warning flags\n"
            "  ofd offline | online      the operator link: offline, fiscal documents wait\n"
            "                            for confirmation; online, they are confirmed\n"
+           "  version [X.Y.Z.B]         the library version it acts as (10.10.8.0 by default):\n"
+           "                            its text and its tax type numbers\n"
            "  tape | journal | trace    print the file\n"
            "  violations                the contract violations of callers (exit code 3 if any)\n"
            "The directory is --dir, else FPTR10_EMULATOR_DIR, else the current directory.\n";
@@ -482,6 +498,7 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (command == "clock") return cmdClock(dir, o, out, err);
         if (command == "fault") return cmdFault(dir, o, out, err);
         if (command == "fn") return cmdFn(dir, o, out, err);
+        if (command == "version") return cmdVersion(dir, o, out, err);
         if (command == "ofd") return cmdOfd(dir, o, out, err);
         if (command == "tape") return cmdPrintFile(dir, kTapeFileName, out);
         if (command == "journal") return cmdPrintFile(dir, kJournalFileName, out);

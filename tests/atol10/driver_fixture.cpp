@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cash/atol10/config.h"
+#include "cash/atol10/fptr10/library_version.h"
 #include "cash/atol10/settings_values.h"
 
 namespace vorna {
@@ -100,6 +101,8 @@ void DriverTest::SetUp() {
     calls.localTime = &fixedLocalTime;
     platform::setSystemCalls(calls);
     cash::atol10::ffdVersion = 0;
+    // Each test's register is a library loaded afresh, of the version its state names.
+    cash::atol10::fptr10::forgetLibraryVersion();
 }
 
 void DriverTest::TearDown() {

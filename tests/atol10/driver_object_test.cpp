@@ -195,10 +195,11 @@ TEST_F(DriverObjects, CreateWithIniReadsTheNamedFile) {
     EXPECT_EQ(6, cash::Config::instance().taxTypeNumber);
     cash::destroyDriverObject(object);
     const Lines log = takeLog();
-    ASSERT_EQ(7u, log.size());
+    ASSERT_EQ(8u, log.size());
     EXPECT_EQ(Lines({"   ***** Чтение из code.ini *****", "   TaxTypeNumber = 6", "   *****"}),
-              Lines(log.begin() + 4, log.end()));
-    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(&#h)"}),
+              Lines(log.begin() + 5, log.end()));
+    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_get_version_string() = \"10.10.8.0\"",
+                     "libfptr_close(#h) = 0", "libfptr_destroy(&#h)"}),
               takeTrace());
 }
 
@@ -207,7 +208,8 @@ TEST_F(DriverObjects, CreateWithIniThatThrowsDestroysTheObjectFirst) {
     std::filesystem::create_directories(profileDir);
     writeFile(joinPath(profileDir, "code.ini"), "Tag1057=x\n");
     EXPECT_THROW(cash::createDriverObjectWithIni("code.ini"), boost::bad_lexical_cast);
-    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_close(#h) = 0", "libfptr_destroy(&#h)"}),
+    EXPECT_EQ(Lines({"libfptr_create(&#h) = 0", "libfptr_get_version_string() = \"10.10.8.0\"",
+                     "libfptr_close(#h) = 0", "libfptr_destroy(&#h)"}),
               takeTrace());
 }
 

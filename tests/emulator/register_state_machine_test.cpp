@@ -129,7 +129,7 @@ TEST_F(RegisterStateMachineTest, ClosingNeedsPositionsAndFullPayment) {
     ASSERT_EQ(0, d.lib().libfptr_cancel_receipt(d.handle()));
 }
 
-TEST_F(RegisterStateMachineTest, TaxTypeMustBeOneOfFifteen) {
+TEST_F(RegisterStateMachineTest, TaxTypeMustBeARateOfTheLibrary) {
     Device d;
     ASSERT_EQ(0, d.connect());
     ASSERT_EQ(0, d.openShift());
@@ -137,7 +137,39 @@ TEST_F(RegisterStateMachineTest, TaxTypeMustBeOneOfFifteen) {
     EXPECT_EQ(402, d.position("a", 1, 0));
     EXPECT_EQ(u8"Неверный тип налога", d.errorText());
     EXPECT_EQ(402, d.position("a", 1, 16));
-    for (int tax = 1; tax <= 15; ++tax) EXPECT_EQ(0, d.position("a", 1, tax)) << tax;
+    // 15 is the 10.10.8 library's "invalid" number: no rate.
+    EXPECT_EQ(402, d.position("a", 1, 15));
+    for (int tax = 1; tax <= 14; ++tax) EXPECT_EQ(0, d.position("a", 1, tax)) << tax;
+    EXPECT_EQ(u8"НДС 22/122", state()["receipt"]["positions"][13]["tax"]);
+}
+
+TEST_F(RegisterStateMachineTest, AnOlderLibraryReadsTaxTypesInItsOwnNumbers) {
+    ASSERT_EQ(0, runTool("version 10.10.6.0"));
+    Device d;
+    EXPECT_STREQ("10.10.6.0", d.lib().libfptr_get_version_string());
+    ASSERT_EQ(0, d.connect());
+    ASSERT_EQ(0, d.openShift());
+    ASSERT_EQ(0, d.openReceipt(1));
+    // The 10.10.8 numbers of 7 % and 22 % are 5 % and 7/107 on 10.10.6.
+    ASSERT_EQ(0, d.position("a", 1, 10));
+    ASSERT_EQ(0, d.position("b", 1, 13));
+    ASSERT_EQ(0, d.position("c", 1, 12));
+    EXPECT_EQ(402, d.position("d", 1, 9));  // its "invalid" number
+    EXPECT_EQ(402, d.position("d", 1, 14));
+    const json positions = state()["receipt"]["positions"];
+    EXPECT_EQ(u8"НДС 5%", positions[0]["tax"]);
+    EXPECT_EQ(u8"НДС 7/107", positions[1]["tax"]);
+    EXPECT_EQ(u8"НДС 7%", positions[2]["tax"]);
+    EXPECT_EQ(12, positions[2]["taxType"]);
+    ASSERT_EQ(0, runTool("version 10.10.7.0"));
+    EXPECT_EQ(402, d.position("e", 1, 13));
+    ASSERT_EQ(0, d.position("e", 1, 12));
+    ASSERT_EQ(0, runTool("version 10.10.5.0"));
+    EXPECT_EQ(402, d.position("f", 1, 10));
+    ASSERT_EQ(0, d.position("f", 1, 8));
+    EXPECT_EQ(u8"НДС 7/107", state()["receipt"]["positions"][3]["tax"]);
+    EXPECT_EQ(u8"НДС 20/120", state()["receipt"]["positions"][4]["tax"]);
+    ASSERT_EQ(0, d.lib().libfptr_cancel_receipt(d.handle()));
 }
 
 TEST_F(RegisterStateMachineTest, MeasureTagFollowsTheFfdVersion) {

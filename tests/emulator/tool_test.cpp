@@ -61,6 +61,19 @@ TEST_F(ToolTest, SetKeepsTextsAndParsesValues) {
     EXPECT_EQ(true, state()["paper"]);
 }
 
+TEST_F(ToolTest, VersionSetsAndPrintsTheLibraryVersion) {
+    std::string out;
+    ASSERT_EQ(0, runTool("version", &out));
+    EXPECT_NE(std::string::npos, out.find("library version: 10.10.8.0")) << out;
+    ASSERT_EQ(0, runTool("version 10.10.6.0", &out));
+    EXPECT_NE(std::string::npos, out.find("library version: 10.10.6.0")) << out;
+    EXPECT_EQ("10.10.6.0", state()["libraryVersion"]);
+    Device d;
+    EXPECT_STREQ("10.10.6.0", d.lib().libfptr_get_version_string());
+    EXPECT_NE(0, runTool("version 10.10.6.0 10.10.7.0", &out));
+    EXPECT_EQ("10.10.6.0", state()["libraryVersion"]);
+}
+
 TEST_F(ToolTest, ClockMovesForwardAndResets) {
     ASSERT_EQ(0, runTool("clock +25h"));
     EXPECT_EQ(25 * 3600, state()["clockOffset"]);

@@ -723,12 +723,13 @@ TEST_F(Health, JsonHasExactlyTheKeysWithTheRegistersValues) {
     const json object = json::parse(firstLine(run.output));
     std::vector<std::string> keys;
     for (auto it = object.begin(); it != object.end(); ++it) keys.push_back(it.key());
-    EXPECT_THAT(keys, ::testing::UnorderedElementsAre(
-                          "status", "fn_valid_until", "fn_days_left", "fn_registrations_left",
-                          "fn_state", "fn_need_replacement", "fn_resource_exhausted",
-                          "fn_memory_overflow", "fn_ofd_timeout", "fn_critical_error", "ofd_unsent",
-                          "ofd_first_unsent_number", "ofd_first_unsent_at",
-                          "ofd_oldest_unsent_days", "shift", "shift_hours", "paper", "reasons"));
+    EXPECT_THAT(
+        keys, ::testing::UnorderedElementsAre(
+                  "status", "fn_valid_until", "fn_days_left", "fn_registrations_left", "fn_state",
+                  "fn_need_replacement", "fn_resource_exhausted", "fn_memory_overflow",
+                  "fn_ofd_timeout", "fn_critical_error", "ofd_unsent", "ofd_first_unsent_number",
+                  "ofd_first_unsent_at", "ofd_oldest_unsent_days", "shift", "shift_hours", "paper",
+                  "library_version", "reasons"));
     EXPECT_EQ(object["status"], "critical");
     EXPECT_EQ(object["fn_valid_until"], "2031-05-17");
     EXPECT_GT(object["fn_days_left"].get<int>(), 1000);
@@ -894,6 +895,183 @@ TEST(Unattended, TheDriversOwnSettingAnswersItsQuestions) {
     EXPECT_THAT(
         driverLogLines(path),
         Contains("   Окно не показано (Unattended): [Смена закрыта] Открыть смену? - ответ: Нет"));
+}
+
+// ---------------------------------------------------------------------------
+// The register library's version: the vendor renumbered the newer rates twice,
+// so each rate the host asks is handed to the library under that library's
+// number, or refused before anything reaches the register when the library
+// has no such rate.
+
+struct NdsCase {
+    const char* code;
+    const char* rate;  // as the register prints and journals it (UTF-8)
+    int since;         // the first library 10.10.x that has it (5: every one)
+    const char* firstVersion;
+};
+const NdsCase kNdsCases[] = {
+    {"1102", u8"НДС 20%", 5, ""},          {"1103", u8"НДС 10%", 5, ""},
+    {"1104", u8"НДС 0%", 5, ""},           {"1105", u8"БЕЗ НДС", 5, ""},
+    {"1106", u8"НДС 20/120", 5, ""},       {"1107", u8"НДС 10/110", 5, ""},
+    {"2005", u8"НДС 5%", 6, "10.10.6"},    {"2007", u8"НДС 7%", 6, "10.10.6"},
+    {"2105", u8"НДС 5/105", 6, "10.10.6"}, {"2107", u8"НДС 7/107", 6, "10.10.6"},
+    {"2022", u8"НДС 22%", 8, "10.10.8"},   {"2122", u8"НДС 22/122", 8, "10.10.8"},
+};
+
+// One vorna-cash process sending a payment with each of these codes in turn.
+ProcessResult payEachCode(const FullPathHost& path, const std::vector<const NdsCase*>& cases) {
+    std::vector<std::string> arguments;
+    int unc = 5000;
+    for (const NdsCase* c : cases) {
+        if (!arguments.empty()) arguments.push_back("--");
+        arguments.insert(arguments.end(), {"send", "--unc", std::to_string(++unc), "--sum", "12345",
+                                           "--pair", "SHORT=x", "--pair", "TYPE_OPER=P", "--pair",
+                                           std::string("NDS_CODE=") + c->code});
+    }
+    return path.run(arguments);
+}
+
+// The result codes of the calls, in order.
+std::vector<int> printedResults(const std::string& output) {
+    std::vector<int> results;
+    for (std::size_t at = output.find("result: "); at != std::string::npos;
+         at = output.find("result: ", at + 1))
+        results.push_back(printedResult(output.substr(at)));
+    return results;
+}
+
+std::string tapeText(const FullPathHost& path) {
+    return path.host.fileText(path.host.path(path.host.work(), "fptr10-tape.txt"));
+}
+
+std::string refusal(const NdsCase& c, const std::string& library) {
+    return utf8("Ставка ") + c.rate + utf8(" не поддерживается библиотекой ККТ ") + library +
+           utf8(": обновите драйвер ККТ до версии ") + c.firstVersion + utf8(" или новее");
+}
+
+TEST(LibraryVersions, EveryNdsCodeIsItsRateOrRefusedWithTheReasonOnEachVersion) {
+    const std::pair<const char*, int> versions[] = {
+        {"10.10.5.0", 5}, {"10.10.6.0", 6}, {"10.10.7.0", 7}, {"10.10.8.0", 8}};
+    std::vector<const NdsCase*> all;
+    for (const NdsCase& c : kNdsCases) all.push_back(&c);
+    for (const auto& version : versions) {
+        SCOPED_TRACE(version.first);
+        FullPathHost path({"--ffd", "1.2"});
+        openShift(path);
+        registerTool(path, {"version", version.first});
+        const ProcessResult run = payEachCode(path, all);
+        const std::vector<int> results = printedResults(run.output);
+        ASSERT_EQ(results.size(), all.size()) << run.output << run.errors;
+        const std::vector<json> receipts = path.registerFolder.receipts();
+        const std::string tape = tapeText(path);
+        const std::string errors = errorLogText(path);
+        std::size_t registered = 0;
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const NdsCase& c = *all[i];
+            if (version.second >= c.since) {
+                EXPECT_EQ(results[i], 0) << c.code;
+                ASSERT_LT(registered, receipts.size()) << c.code;
+                const json& receipt = receipts[registered++];
+                ASSERT_EQ(receipt["positions"].size(), 1u) << c.code;
+                EXPECT_EQ(receipt["positions"][0].value("tax", ""), c.rate) << c.code;
+                EXPECT_THAT(tape, HasSubstr(c.rate)) << c.code;
+            } else {
+                EXPECT_EQ(results[i], 99) << c.code;
+                EXPECT_THAT(tape, Not(HasSubstr(c.rate))) << c.code;
+                EXPECT_THAT(errors,
+                            HasSubstr(refusal(c, std::string(utf8("версии ")) + version.first)))
+                    << c.code;
+            }
+        }
+        EXPECT_EQ(registered, receipts.size());
+        // Refused before the receipt: none was opened, so none was cancelled.
+        EXPECT_THAT(tape, Not(HasSubstr(u8"АННУЛИРОВАН")));
+        // The version is asked once for the library's load, whatever the calls made.
+        std::size_t asked = 0;
+        for (const std::string& line : path.registerFolder.traceLines())
+            asked += calledFunction(line) == "libfptr_get_version_string" ? 1 : 0;
+        EXPECT_EQ(asked, 1u);
+        // Bank IT learns of an older library from error.log; the cashier gets no box for it.
+        EXPECT_THAT(run.errors, Not(HasSubstr(utf8("[Состояние ККТ]"))));
+        if (version.second < 8) {
+            EXPECT_THAT(errors, HasSubstr(utf8("KKT WARNING - Библиотека ККТ версии ") +
+                                          version.first + utf8(" не регистрирует ставки ")));
+        } else {
+            EXPECT_THAT(errors, Not(HasSubstr("KKT WARNING")));
+        }
+    }
+}
+
+TEST(LibraryVersions, UnknownVersionRegistersOneToEightAndRefusesTheRest) {
+    FullPathHost path({"--ffd", "1.2"});
+    openShift(path);
+    registerTool(path, {"version", "build-7"});
+    const ProcessResult run = payEachCode(path, {&kNdsCases[3], &kNdsCases[10]});
+    EXPECT_EQ(printedResults(run.output), std::vector<int>({0, 99})) << run.output;
+    const std::vector<json> receipts = path.registerFolder.receipts();
+    ASSERT_EQ(receipts.size(), 1u);
+    EXPECT_EQ(receipts[0]["positions"][0].value("tax", ""), kNdsCases[3].rate);
+    EXPECT_THAT(errorLogText(path),
+                HasSubstr(refusal(kNdsCases[10], utf8("неизвестной версии (\"build-7\")"))));
+    const ProcessResult health = path.run({"health", "--json"});
+    EXPECT_EQ(health.exitCode, 1) << health.output;
+    const json object = json::parse(firstLine(health.output));
+    EXPECT_TRUE(object["library_version"].is_null());
+    EXPECT_THAT(object["reasons"].dump(), HasSubstr(u8"Версия библиотеки ККТ не определена"));
+}
+
+TEST(LibraryVersions, NewerVersionRegistersEveryRateWithTheNewestNumbers) {
+    FullPathHost path({"--ffd", "1.2"});
+    openShift(path);
+    registerTool(path, {"version", "10.11.0.4"});
+    const ProcessResult run = payEachCode(path, {&kNdsCases[6], &kNdsCases[11]});
+    EXPECT_EQ(printedResults(run.output), std::vector<int>({0, 0})) << run.output;
+    const std::vector<json> receipts = path.registerFolder.receipts();
+    ASSERT_EQ(receipts.size(), 2u);
+    EXPECT_EQ(receipts[0]["positions"][0].value("taxType", 0), libfptr::tax::vat5);
+    EXPECT_EQ(receipts[1]["positions"][0].value("tax", ""), kNdsCases[11].rate);
+    const ProcessResult health = path.run({"health", "--json"});
+    EXPECT_EQ(health.exitCode, 0) << health.output;
+    EXPECT_EQ(json::parse(firstLine(health.output))["library_version"], "10.11.0.4");
+}
+
+TEST(LibraryVersions, HealthNamesAnOlderVersionAndTheRatesItLacks) {
+    FullPathHost path({"--ffd", "1.2"});
+    registerTool(path, {"version", "10.10.6.0"});
+    ProcessResult run = path.run({"health"});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(firstLine(run.output),
+              utf8("KKT WARNING - Библиотека ККТ версии 10.10.6.0 не регистрирует ставки НДС 22%, "
+                   "НДС 22/122: обновите драйвер ККТ до версии 10.10.8 или новее."));
+    EXPECT_THAT(run.output, HasSubstr(utf8("Версия библиотеки ККТ: 10.10.6.0")));
+    run = path.run({"health", "--json"});
+    const json object = json::parse(firstLine(run.output));
+    EXPECT_EQ(object["status"], "warning");
+    EXPECT_EQ(object["library_version"], "10.10.6.0");
+    ASSERT_EQ(object["reasons"].size(), 1u);
+    EXPECT_THAT(object["reasons"][0].get<std::string>(), HasSubstr(u8"НДС 22%, НДС 22/122"));
+    // A fault of the register's own stays what it was, the library's reason beside it.
+    registerTool(path, {"fn", "days", "2"});
+    run = path.run({"health"});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_THAT(firstLine(run.output), HasSubstr(utf8("Библиотека ККТ версии 10.10.6.0")));
+}
+
+TEST(LibraryVersions, ARefusedRateIsRefusedInThePaymentJournal) {
+    FullPathHost path({"--ffd", "1.2"}, "PaymentJournal=payments.sqlite\n");
+    openShift(path);
+    registerTool(path, {"version", "10.10.7.0"});
+    PaymentRun run = path.pay({"NDS_CODE=2022"});
+    EXPECT_EQ(run.result, 99) << run.output;
+    EXPECT_TRUE(run.newReceipts.empty());
+    const ProcessResult listed = path.run({"journal", "--unc", "4711"});
+    EXPECT_THAT(listed.output, HasSubstr("state=refused")) << listed.output;
+    // Sent again after the library's update, it is registered once.
+    registerTool(path, {"version", "10.10.8.0"});
+    run = path.pay({"NDS_CODE=2022"});
+    EXPECT_EQ(run.result, 0) << run.output;
+    ASSERT_EQ(run.newReceipts.size(), 1u);
+    EXPECT_EQ(run.newReceipts[0]["positions"][0].value("tax", ""), kNdsCases[10].rate);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cash/sender/health/health_status.h"
+#include "cash/sender/health/library_health.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/ResultCode.h"
 
@@ -152,6 +153,53 @@ TEST(HealthStatus, ThresholdsAndSwitchesComeFromTheSettingsWithDefaultsForBadVal
     cash::RegisterHealth h = wellKept();
     h.fnDaysLeft = 40;
     EXPECT_EQ(judged(h, t).status, HealthStatus::warning);
+}
+
+// The register library: bank IT's reason, never the cashier's alone.
+cash::LibraryInfo library(const char* version, int known, const char* missing) {
+    cash::LibraryInfo info{};
+    std::strcpy(info.version, version);
+    info.versionKnown = known;
+    std::strcpy(info.missingRates, missing);
+    return info;
+}
+
+TEST(HealthStatus, AnOlderLibraryWarnsWithItsVersionAndTheRatesItLacks) {
+    HealthVerdict v = judged(wellKept());
+    const cash::LibraryInfo older = library("10.10.7.0", 1, "НДС 22%, НДС 22/122");
+    judgeLibrary(&older, v);
+    EXPECT_EQ(v.status, HealthStatus::warning);
+    EXPECT_TRUE(v.libraryRaised);
+    EXPECT_EQ(v.libraryReasons, 1u);
+    EXPECT_EQ(healthStatusLine(v),
+              "KKT WARNING - Библиотека ККТ версии 10.10.7.0 не регистрирует ставки НДС 22%, "
+              "НДС 22/122: обновите драйвер ККТ до версии 10.10.8 или новее.");
+}
+
+TEST(HealthStatus, TheLibrarysReasonKeepsTheRegistersOwnStatus) {
+    cash::RegisterHealth h = wellKept();
+    h.fnDaysLeft = 2;
+    HealthVerdict v = judged(h);
+    const cash::LibraryInfo unknown = library("", 0, "НДС 5%, НДС 7%");
+    judgeLibrary(&unknown, v);
+    EXPECT_EQ(v.status, HealthStatus::critical);
+    EXPECT_FALSE(v.libraryRaised);
+    ASSERT_EQ(v.reasons.size(), 2u);
+    EXPECT_EQ(v.reasons[1],
+              "Версия библиотеки ККТ не определена, не регистрируются ставки НДС 5%, НДС 7%: "
+              "обновите драйвер ККТ до версии 10.10.8 или новее.");
+}
+
+TEST(HealthStatus, ACurrentLibraryIsNamedInTheSummaryOnly) {
+    HealthVerdict v = judged(wellKept());
+    const cash::LibraryInfo current = library("10.10.8.0", 1, "");
+    judgeLibrary(&current, v);
+    EXPECT_EQ(v.status, HealthStatus::ok);
+    EXPECT_TRUE(v.reasons.empty());
+    EXPECT_THAT(healthStatusLine(v), ::testing::EndsWith(", библиотека ККТ 10.10.8.0"));
+    HealthVerdict none = judged(wellKept());
+    judgeLibrary(nullptr, none);
+    EXPECT_EQ(healthStatusLine(none), healthStatusLine(judged(wellKept())));
 }
 
 }  // namespace

@@ -10,8 +10,10 @@
 #include "cash/sender/driver_call.h"
 #include "cash/sender/driver_run.h"
 #include "cash/sender/health/health_status.h"
+#include "cash/sender/health/library_health.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
+#include "cash/shared/ResultCode.h"
 #include "common/platform/platform.h"
 #include "common/settings_code.h"
 
@@ -43,7 +45,8 @@ json shiftName(int state) {
     }
 }
 
-json healthObject(const cash::RegisterHealth& h, const HealthVerdict& verdict) {
+json healthObject(const cash::RegisterHealth& h, const HealthVerdict& verdict,
+                  const json& libraryVersion) {
     json reasons = json::array();
     for (const std::string& reason : verdict.reasons) reasons.push_back(utf8(reason));
     return json{{"status", healthStatusName(verdict.status)},
@@ -63,6 +66,7 @@ json healthObject(const cash::RegisterHealth& h, const HealthVerdict& verdict) {
                 {"shift", shiftName(h.shiftState)},
                 {"shift_hours", count(h.shiftHours)},
                 {"paper", flag(h.paperPresent)},
+                {"library_version", libraryVersion},
                 {"reasons", reasons}};
 }
 
@@ -88,6 +92,8 @@ int runHealthCommand(const CommandLine& line) {
     const int unknown = healthExitCode(HealthStatus::unknown);
     loadSettingsFile(senderIniName(std::string()));
     cash::RegisterHealth health{};
+    cash::LibraryInfo library{};
+    bool libraryTold = false;
     bool exported = false;
     int result = 0;
     HealthVerdict verdict;
@@ -103,6 +109,11 @@ int runHealthCommand(const CommandLine& line) {
                     cash::ICash* object = driver.object();
                     result = callDriver([&] { return query(object, &health); });
                 }
+                if (const cash::QueryLibraryInfoFunction info = driver.libraryInfoQuery()) {
+                    cash::ICash* object = driver.object();
+                    libraryTold =
+                        callDriver([&] { return info(object, &library); }) == cash::kSuccess;
+                }
                 return 0;
             });
         } catch (const std::exception& e) {
@@ -115,6 +126,7 @@ int runHealthCommand(const CommandLine& line) {
     if (failure.empty()) {
         verdict = judgeHealth(exported ? &health : nullptr, result,
                               healthThresholds(SenderSettings::instance()), today);
+        judgeLibrary(libraryTold ? &library : nullptr, verdict);
     } else {
         verdict.reasons.push_back(failure);
     }
@@ -130,10 +142,16 @@ int runHealthCommand(const CommandLine& line) {
         health = none;
     }
     if (line.json) {
-        std::printf("%s\n", healthObject(health, verdict).dump().c_str());
+        const json version = libraryTold && library.versionKnown && library.version[0]
+                                 ? json(utf8(libraryVersionText(&library)))
+                                 : json();
+        std::printf("%s\n", healthObject(health, verdict, version).dump().c_str());
     } else {
         std::printf("%s\n", utf8(healthStatusLine(verdict)).c_str());
         if (failure.empty() && exported) printDetails(health, verdict);
+        if (failure.empty() && libraryTold)
+            std::printf("%s\n",
+                        utf8("Версия библиотеки ККТ: " + libraryVersionText(&library)).c_str());
     }
     std::fflush(stdout);
     return failure.empty() ? healthExitCode(verdict.status) : unknown;

@@ -195,8 +195,82 @@ enum : int {
     vat107 = 12,
     vat22 = 13,
     vat122 = 14,
+    invalid = 15,  // no rate: the library refuses it
 };
 }  // namespace tax
+
+// The library renumbered its tax types twice; 1 to 8 are the same in every
+// 10.x version. The driver's numbers (tax:: above) are those of 10.10.8; a
+// library of another version takes its own number for the same rate.
+enum class TaxNumbering : int {
+    upTo10_10_5,  // 10.10.5 and older: no rate above 8
+    v10_10_6,
+    v10_10_7,
+    v10_10_8,  // and newer
+    unknown,   // a version that could not be read: 1 to 8 only
+};
+
+// Each row is a tax:: number (vat5 .. invalid); its columns the number of the
+// same rate in 10.10.5, 10.10.6, 10.10.7, 10.10.8. 0: that version has no such rate.
+constexpr int kTaxTypesByVersion[][4] = {
+    {0, 10, 9, 9},    // vat5
+    {0, 12, 10, 10},  // vat7
+    {0, 11, 11, 11},  // vat105
+    {0, 13, 12, 12},  // vat107
+    {0, 0, 0, 13},    // vat22
+    {0, 0, 0, 14},    // vat122
+    {9, 9, 13, 15},   // invalid
+};
+constexpr int kFirstRenumberedTaxType = tax::vat5;
+
+// Parses "major.minor.patch.build" (four whole numbers and nothing else).
+inline bool parseLibraryVersion(const char* text, int (&parts)[4]) {
+    if (text == nullptr) return false;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0 && *text++ != '.') return false;
+        if (*text < '0' || *text > '9') return false;
+        long value = 0;
+        while (*text >= '0' && *text <= '9') {
+            value = value * 10 + (*text++ - '0');
+            if (value > 99999) return false;
+        }
+        parts[i] = static_cast<int>(value);
+    }
+    return *text == '\0';
+}
+
+// The numbering a library of this version uses.
+inline TaxNumbering taxNumberingOf(const char* versionText) {
+    int v[4];
+    if (!parseLibraryVersion(versionText, v)) return TaxNumbering::unknown;
+    const long long number = (static_cast<long long>(v[0]) * 100000 + v[1]) * 100000 + v[2];
+    const long long v10_10 = (10LL * 100000 + 10) * 100000;
+    if (number >= v10_10 + 8) return TaxNumbering::v10_10_8;
+    if (number == v10_10 + 7) return TaxNumbering::v10_10_7;
+    if (number == v10_10 + 6) return TaxNumbering::v10_10_6;
+    return TaxNumbering::upTo10_10_5;
+}
+
+// The library's number for the driver's tax type in a numbering; 0 when that
+// library has no such rate. Numbers outside 1..15 are no rate of the table
+// and pass unchanged (the library refuses them itself).
+constexpr int taxTypeIn(TaxNumbering numbering, int taxType) {
+    if (taxType < kFirstRenumberedTaxType || taxType > tax::invalid) return taxType;
+    if (numbering == TaxNumbering::unknown) return taxType == tax::invalid ? taxType : 0;
+    return kTaxTypesByVersion[taxType - kFirstRenumberedTaxType][static_cast<int>(numbering)];
+}
+
+// The driver's tax type (tax::) that a library of this numbering reads in its
+// number; tax::invalid for its "invalid" number and for numbers it does not have.
+constexpr int taxTypeFrom(TaxNumbering numbering, int number) {
+    if (number >= tax::vat18 && number < kFirstRenumberedTaxType) return number;
+    if (numbering == TaxNumbering::unknown) numbering = TaxNumbering::v10_10_8;
+    for (int t = kFirstRenumberedTaxType; t < tax::invalid; ++t)
+        if (number != 0 &&
+            kTaxTypesByVersion[t - kFirstRenumberedTaxType][static_cast<int>(numbering)] == number)
+            return t;
+    return tax::invalid;
+}
 
 // Fiscal tags the driver sets or reads (their numbers are parameter ids too).
 namespace tag {

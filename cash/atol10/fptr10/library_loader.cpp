@@ -1,5 +1,6 @@
 #include "cash/atol10/fptr10/library_loader.h"
 
+#include "cash/atol10/fptr10/library_version.h"
 #include "common/driver_log.h"
 
 namespace vorna {
@@ -20,6 +21,9 @@ void loadLibrary(Handle& handle, Module& module) {
     } else {
         writeLog("   LoadLibrary Error  = " + std::to_string(result));
     }
+    // Asked once per load of the library; its numbers of the rates follow from it.
+    if (module != nullptr)
+        writeLog("   Версия библиотеки ККТ: " + versionName(libraryVersion(module)));
 }
 
 void releaseLibrary(Handle& handle, Module module) {

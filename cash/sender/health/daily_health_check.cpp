@@ -8,6 +8,7 @@
 #include "cash/sender/driver_run.h"
 #include "cash/sender/dynamic_library.h"
 #include "cash/sender/health/health_status.h"
+#include "cash/sender/health/library_health.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/civil_date.h"
 #include "common/error_box.h"
@@ -23,7 +24,9 @@ long long checkedDay = -1;
 
 void tellCashier(const HealthVerdict& verdict) {
     std::string text;
-    for (const std::string& reason : verdict.reasons) text += (text.empty() ? "" : "\n") + reason;
+    // The register library's reasons are bank IT's: error.log has them.
+    for (std::size_t i = 0; i + verdict.libraryReasons < verdict.reasons.size(); ++i)
+        text += (text.empty() ? "" : "\n") + verdict.reasons[i];
     showMessageBox(
         text, "Состояние ККТ",
         verdict.status == HealthStatus::critical ? platform::Icon::error : platform::Icon::warning);
@@ -46,13 +49,17 @@ void checkHealth(const FrameState& frame, const std::string& code, const Calenda
         cash::ICash* object = driver.object();
         const int result = callDriver([&] { return query(object, &health); });
         verdict = judgeHealth(&health, result, healthThresholds(settings), today);
+        cash::LibraryInfo library{};
+        const cash::QueryLibraryInfoFunction info = driver.libraryInfoQuery();
+        if (info && callDriver([&] { return info(object, &library); }) == cash::kSuccess)
+            judgeLibrary(&library, verdict);
         return 0;
     });
     const std::string line = "Состояние ККТ: " + healthStatusLine(verdict);
     logLine(frame, line);
     if (verdict.status != HealthStatus::warning && verdict.status != HealthStatus::critical) return;
     if (frame.logging) appendErrorLine(errorLogTarget(), line);
-    if (healthWarnBoxOn(settings)) tellCashier(verdict);
+    if (healthWarnBoxOn(settings) && !verdict.libraryRaised) tellCashier(verdict);
 }
 
 }  // namespace

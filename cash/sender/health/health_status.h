@@ -40,6 +40,10 @@ struct HealthVerdict {
     std::vector<std::string> reasons;           // what is wrong and what to do, one text each
     int ofdOldestDays = cash::kHealthNotKnown;  // the oldest unconfirmed document's age in days
     std::string summary;                        // what was read, for a line when all is well
+    // The last libraryReasons of reasons are about the register library: bank
+    // IT's to act on, not the cashier's; libraryRaised: they alone made it a warning.
+    std::size_t libraryReasons = 0;
+    bool libraryRaised = false;
 };
 
 // Local calendar date, for counting days.
