@@ -166,6 +166,8 @@ std::int64_t unixTime();
 [[noreturn]] void terminateProcess(int exitCode);
 // Sleeps the calling thread.
 void sleepMilliseconds(unsigned milliseconds);
+// The calling process's identifier.
+unsigned long processId();
 // The computer's name, read into a 16-byte buffer (at most 15 characters); empty on failure.
 std::string computerName();
 // The user name of the calling thread; false on failure (lastError() tells why).

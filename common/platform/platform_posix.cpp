@@ -353,6 +353,8 @@ void sleepMilliseconds(unsigned milliseconds) {
     }
 }
 
+unsigned long processId() { return static_cast<unsigned long>(getpid()); }
+
 std::string computerName() {
     int saved = errno;
     char buffer[16] = {0};

@@ -312,6 +312,8 @@ std::int64_t unixTime() {
 
 void sleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
+unsigned long processId() { return GetCurrentProcessId(); }
+
 std::string computerName() {
     DWORD saved = GetLastError();
     char buffer[16] = {0};

@@ -26,12 +26,13 @@ const Rate kRenumberedRates[] = {
 // The library stays loaded for the life of the host process, while this
 // driver is loaded and unloaded around every call of the host: the answer is
 // kept in the process's environment, under the handle of the library it came
-// from, so that each load of the library is asked once.
+// from and of this process (a child process inherits the environment, not
+// the library), so that each load of the library is asked once.
 constexpr char kKeptVersion[] = "VORNA_FPTR10_LIBRARY_VERSION";
 
 std::string moduleKey(Module module) {
-    char key[32];
-    std::snprintf(key, sizeof key, "%p|", module);
+    char key[48];
+    std::snprintf(key, sizeof key, "%lu|%p|", platform::processId(), module);
     return key;
 }
 
