@@ -55,6 +55,8 @@ public:
     // The optional exports QueryRegisterHealth and QueryStorageRefusal.
     int QueryRegisterHealth(RegisterHealth* out) { return cash_.QueryRegisterHealth(out); }
     int QueryStorageRefusal(StorageRefusal* out) { return cash_.QueryStorageRefusal(out); }
+    // The optional export QueryRegisterBusy.
+    int QueryRegisterBusy(RegisterBusy* out) { return cash_.QueryRegisterBusy(out); }
 
     // The driver's optional export RegisterCorrection (not an ICash slot).
     int RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* out,

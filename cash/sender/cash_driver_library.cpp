@@ -79,6 +79,11 @@ cash::QueryStorageRefusalFunction CashDriverLibrary::storageRefusalQuery() const
         library_.optional_address(cash::kStorageRefusalEntryPoint));
 }
 
+cash::QueryRegisterBusyFunction CashDriverLibrary::registerBusyQuery() const {
+    return reinterpret_cast<cash::QueryRegisterBusyFunction>(
+        library_.optional_address(cash::kRegisterBusyEntryPoint));
+}
+
 cash::RegisterCorrectionFunction CashDriverLibrary::correctionRegistration() const {
     return reinterpret_cast<cash::RegisterCorrectionFunction>(
         library_.optional_address(cash::kCorrectionEntryPoint));

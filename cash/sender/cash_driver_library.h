@@ -8,6 +8,7 @@
 #include "cash/shared/ICash.h"
 #include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
+#include "cash/shared/register_busy.h"
 #include "cash/shared/register_health.h"
 
 namespace vorna {
@@ -33,6 +34,8 @@ public:
     // last storage refusal; null when it has none.
     cash::QueryRegisterHealthFunction registerHealthQuery() const;
     cash::QueryStorageRefusalFunction storageRefusalQuery() const;
+    // The driver's optional answer whether the register was busy; null when it has none.
+    cash::QueryRegisterBusyFunction registerBusyQuery() const;
     // The driver's optional correction receipt; null when it has none.
     cash::RegisterCorrectionFunction correctionRegistration() const;
     const std::string& driverName() const { return driverName_; }
