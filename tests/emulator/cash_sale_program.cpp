@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
     auto open = api.get<libfptr_open_fn>("libfptr_open");
     auto close = api.get<libfptr_close_fn>("libfptr_close");
     auto isOpened = api.get<libfptr_is_opened_fn>("libfptr_is_opened");
+    auto errorCode = api.get<libfptr_error_code_fn>("libfptr_error_code");
     auto setInt = api.get<libfptr_set_param_int_fn>("libfptr_set_param_int");
     auto setStr = api.get<libfptr_set_param_str_fn>("libfptr_set_param_str");
     auto setDouble = api.get<libfptr_set_param_double_fn>("libfptr_set_param_double");
@@ -95,8 +96,10 @@ int main(int argc, char** argv) {
     for (int sale = 0; sale < count; ++sale) {
         libfptr_handle h = nullptr;
         if (create(&h) != 0) return 4;
-        // Device check: connect, paper, shift state.
-        open(h);
+        // Device check: connect (waiting while another process holds the
+        // register's port, at most 10 s), paper, shift state.
+        for (int wait = 0; open(h) != 0 && errorCode(h) == 3 && wait < 2000; ++wait)
+            vorna::platform::sleepMilliseconds(5);
         if (income) {
             setDouble(h, param::sum, price);
             if (cashIncome(h) != 0) ++failures;
