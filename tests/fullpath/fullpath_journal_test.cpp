@@ -387,6 +387,34 @@ TEST_F(JournalFullPath, ARegisterOpenInAnotherProgramRefusesThePaymentToBeSentAg
     EXPECT_EQ(paid.result, 0) << paid.output;
     EXPECT_EQ(paid.newReceipts.size(), 1u);
     EXPECT_EQ(path.registerFolder.receipts().size(), before + 1);
+
+    // Four counters sending four transfers at once: each gets the register or
+    // is refused as busy (1, never 99 or 6); sent again, each has one receipt.
+    auto send = [&](const std::string& unc) {
+        return path.run({"send", "--unc", unc, "--sum", "100", "--pair", "SHORT=x", "--pair",
+                         "NDS_CODE=1105", "--pair", "TYPE_OPER=P", "--pair", "TYPE_OPL=NAL"});
+    };
+    const std::vector<std::string> uncs = {"5001", "5002", "5003", "5004"};
+    std::vector<ProcessResult> sends(uncs.size());
+    std::vector<std::thread> counters;
+    for (std::size_t i = 0; i < uncs.size(); ++i)
+        counters.emplace_back([&, i] { sends[i] = send(uncs[i]); });
+    for (std::thread& counter : counters) counter.join();
+    int busy = 0;
+    for (std::size_t i = 0; i < uncs.size(); ++i) {
+        const int result = printedResult(sends[i].output);
+        EXPECT_TRUE(result == 0 || result == 1) << sends[i].output;
+        if (result == 1) {
+            ++busy;
+            EXPECT_EQ(printedResult(send(uncs[i]).output), 0) << uncs[i];
+        }
+    }
+    std::cout << busy << " of " << uncs.size() << " sends at once found the register busy"
+              << std::endl;
+    EXPECT_EQ(path.registerFolder.receipts().size(), before + 1 + uncs.size());
+    for (const std::string& unc : uncs)
+        EXPECT_EQ(printedResult(send(unc).output), 0) << "answered from the journal";
+    EXPECT_EQ(path.registerFolder.receipts().size(), before + 1 + uncs.size());
 }
 
 // The host killed at every register call of one journaled payment, before the
