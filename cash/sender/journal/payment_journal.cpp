@@ -295,7 +295,7 @@ void PaymentJournal::open() {
     // failed, two calls ran at once, the library is unloaded or a vorna-cash
     // command ends: closing must not checkpoint the log into the database
     // then (two more syncs, in a payment's time); the upkeep after a payment
-    // keeps the log short (upkeep).
+    // keeps the log short.
     sqlite3_db_config(db(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_busy_timeout(db(), kBusyMilliseconds);
     exec("PRAGMA journal_mode=WAL");
@@ -566,7 +566,7 @@ bool PaymentJournal::checkpoint() {
     // Readers of other processes are waited for as long as the busy timeout.
     const int done =
         sqlite3_wal_checkpoint_v2(db(), "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
-    if (done == SQLITE_BUSY || done == SQLITE_LOCKED) return false;
+    if ((done & 0xFF) == SQLITE_BUSY || (done & 0xFF) == SQLITE_LOCKED) return false;
     if (done != SQLITE_OK) fail("перенос записей в файл журнала", done);
     // The next commit starts the log anew, and SQLite syncs a new log's header:
     // this commit takes that flush now instead of the next payment.
