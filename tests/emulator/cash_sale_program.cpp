@@ -55,7 +55,9 @@ int main(int argc, char** argv) {
     double price = 100.5;
     int tax = 7;
     bool income = false;
+    int waitSteps = 2000;  // --wait-ms N: how long a busy port is waited for
     for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--wait-ms")) waitSteps = std::atoi(argv[i + 1]) / 5;
         if (!std::strcmp(argv[i], "--count")) count = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--price")) price = std::atof(argv[i + 1]);
         if (!std::strcmp(argv[i], "--tax")) tax = std::atoi(argv[i + 1]);
@@ -97,9 +99,11 @@ int main(int argc, char** argv) {
         libfptr_handle h = nullptr;
         if (create(&h) != 0) return 4;
         // Device check: connect (waiting while another process holds the
-        // register's port, at most 10 s), paper, shift state.
-        for (int wait = 0; open(h) != 0 && errorCode(h) == 3 && wait < 2000; ++wait)
+        // register's port, 10 s unless --wait-ms), paper, shift state.
+        int opened;
+        for (int wait = 0; (opened = open(h)) != 0 && errorCode(h) == 3 && wait < waitSteps; ++wait)
             vorna::platform::sleepMilliseconds(5);
+        if (opened != 0) std::printf("open failed: error %d\n", errorCode(h));
         if (income) {
             setDouble(h, param::sum, price);
             if (cashIncome(h) != 0) ++failures;

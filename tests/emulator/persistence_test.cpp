@@ -98,6 +98,27 @@ TEST_F(PersistenceTest, SalesOfAnotherProcessContinueTheNumbering) {
     EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), numbers);
 }
 
+// The register's port is one process's at a time, as a serial or USB port is:
+// the instances of one process share it, another process's open fails with 3
+// (port busy) and its operations with 2 until the holder closes it.
+TEST_F(PersistenceTest, ThePortIsHeldByOneProcessAtATime) {
+    Device first, second;
+    ASSERT_EQ(0, first.connect());
+    ASSERT_EQ(0, second.connect()) << "the same process shares its port";
+    ASSERT_EQ(0, first.openShift());
+    std::string out;
+    EXPECT_NE(0, runProgram("emulator_cash_sale", "--wait-ms 0 --price 5", &out));
+    EXPECT_NE(std::string::npos, out.find("open failed: error 3")) << out;
+    EXPECT_EQ(1u, journal().size()) << "nothing but the shift's opening";
+    EXPECT_EQ(0, first.call(first.lib().libfptr_close));
+    EXPECT_NE(0, runProgram("emulator_cash_sale", "--wait-ms 0 --price 5", &out))
+        << "the second instance still holds it";
+    EXPECT_EQ(0, second.call(second.lib().libfptr_close));
+    ASSERT_EQ(0, runProgram("emulator_cash_sale", "--wait-ms 0 --price 5", &out)) << out;
+    EXPECT_NE(std::string::npos, out.find("document 2")) << out;
+    ASSERT_EQ(0, first.connect()) << "given back when the other process closed it";
+}
+
 TEST_F(PersistenceTest, TwoProcessesAtOnceNeverCorruptTheState) {
     {
         Device d;
