@@ -254,10 +254,18 @@ TEST_F(JournalFullPath, TwoHostsSendingOneTransferAtOnceRegisterItOnce) {
     std::thread two([&] { second = path.pay(); });
     one.join();
     two.join();
-    EXPECT_EQ(receiptsOfThePayment(), before + 1) << first.output << second.output;
-    EXPECT_TRUE(first.result == 0 || second.result == 0) << first.output << second.output;
+    // The one that has the key holds the other off (99); the other's health
+    // check after its work may hold the register when the first wants it
+    // (refused as busy, 1): never two receipts, and sent again, one.
+    EXPECT_LE(receiptsOfThePayment(), before + 1) << first.output << second.output;
     for (const PaymentRun* run : {&first, &second})
-        EXPECT_TRUE(run->result == 0 || run->result == 99) << run->output;
+        EXPECT_TRUE(run->result == 0 || run->result == 1 || run->result == 99) << run->output;
+    if (first.result == 1 || second.result == 1) {
+        EXPECT_THAT(errorLog(), HasSubstr(utf8("ККТ занята")));
+    }
+    PaymentRun again = path.pay();
+    EXPECT_EQ(again.result, 0) << again.output;
+    EXPECT_EQ(receiptsOfThePayment(), before + 1) << first.output << second.output;
 }
 
 TEST_F(JournalFullPath, AnUnwritableJournalRefusesThePaymentADamagedOneIsMovedAside) {
