@@ -14,6 +14,7 @@
 #include "emulator/instance.h"
 #include "emulator/library_version.h"
 #include "emulator/register_machine.h"
+#include "emulator/register_port.h"
 #include "emulator/state_store.h"
 #include "emulator/text_codec.h"
 #include "emulator/trace_format.h"
@@ -278,6 +279,7 @@ void destroy(libfptr_handle* holder) {
     const HandleCheck h = checkHolder(holder);
     runCall(h.instance, h.violation, "libfptr_destroy", CallKind::access,
             "&" + handleArg(h.instance), false, [](CallContext&) { return 0; });
+    if (h.instance) releasePort(*h.instance);
     if (h.instance && destroyInstance(h.instance)) *holder = nullptr;
 }
 

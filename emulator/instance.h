@@ -15,6 +15,10 @@ namespace emulator {
 struct Instance {
     int number = 0;  // counts the instances of the process, for the trace
     bool opened = false;
+    // The connection holds its process's share of the register's port
+    // (register_port.h) from its open to its close or destruction.
+    bool holdsPort = false;
+    std::string portDirectory;
     ParamSet input;
     ParamSet output;
     int lastError = 0;

@@ -6,6 +6,7 @@
 #include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
+#include "emulator/register_port.h"
 #include "emulator/tlv.h"
 
 namespace vorna {
@@ -189,12 +190,23 @@ int RegisterMachine::open() {
         instance_.opened = false;
         return error::notConnected;
     }
+    switch (takePort(instance_, session_.directory())) {
+        case PortTaking::taken:
+            break;
+        case PortTaking::busy:
+            instance_.opened = false;
+            return error::current::portBusy;
+        case PortTaking::unavailable:
+            instance_.opened = false;
+            return error::current::portNotAvailable;
+    }
     instance_.opened = true;
     return 0;
 }
 
 int RegisterMachine::close() {
     instance_.opened = false;
+    releasePort(instance_);
     return 0;
 }
 

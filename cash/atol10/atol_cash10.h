@@ -57,6 +57,8 @@ public:
     int QueryStorageRefusal(StorageRefusal* out) { return cash_.QueryStorageRefusal(out); }
     // The optional export QueryLibraryInfo.
     int QueryLibraryInfo(LibraryInfo* out) { return cash_.QueryLibraryInfo(out); }
+    // The optional export QueryRegisterBusy.
+    int QueryRegisterBusy(RegisterBusy* out) { return cash_.QueryRegisterBusy(out); }
 
     // The driver's optional export RegisterCorrection (not an ICash slot).
     int RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* out,

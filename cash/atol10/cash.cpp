@@ -3,10 +3,12 @@
 
 #include <boost/lexical_cast.hpp>
 #include <cmath>
+#include <cstring>
 
 #include "cash/atol10/device_connection.h"
 #include "cash/atol10/fptr10/library_loader.h"
 #include "cash/atol10/library_result.h"
+#include "cash/shared/ResultCode.h"
 
 namespace vorna {
 namespace cash {
@@ -26,6 +28,7 @@ Cash::Cash()
       paymentType_(0),
       longValue_(0) {
     forgetStorageRefusal();
+    forgetRegisterBusy();
     fptr10::loadLibrary(handle_, module_);
 }
 
@@ -42,6 +45,14 @@ void Cash::Finish() {}
 int Cash::Ready() { return 0; }
 
 int Cash::CheckState() { return checkState(handle_, module_); }
+
+int Cash::QueryRegisterBusy(RegisterBusy* out) {
+    if (out == nullptr) return kOtherError;
+    std::memset(out, 0, sizeof *out);
+    out->number = registerBusyFailure();
+    std::strncpy(out->description, registerBusyDescription().c_str(), sizeof out->description - 1);
+    return kSuccess;
+}
 
 void Cash::SetCheckAttributes(bool cashless, bool electronic, int bankCommission,
                               const std::string& clientPhone, const std::string& clientEmail,

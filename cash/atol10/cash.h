@@ -10,6 +10,7 @@
 #include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
 #include "cash/shared/library_info.h"
+#include "cash/shared/register_busy.h"
 #include "cash/shared/register_health.h"
 
 namespace vorna {
@@ -70,6 +71,9 @@ public:
     int QueryRegisterHealth(RegisterHealth* out);
     // The last refusal of a fiscal storage that refuses documents; no library call.
     int QueryStorageRefusal(StorageRefusal* out);
+    // Whether the register's port was held elsewhere at the last connection
+    // attempt; no library call.
+    int QueryRegisterBusy(RegisterBusy* out);
     // A self-initiated correction receipt of the payment the object was set up
     // for; reason tells why nothing was registered when the register cannot.
     int RegisterCorrection(const CorrectionReceipt& request, FiscalDocument* out,

@@ -19,6 +19,25 @@ void setSetting(fptr10::Handle handle, fptr10::Module module, const char* key,
     fptr10::libfptr_set_single_setting(handle, module, toWide(key), toWide(value));
 }
 
+int busyFailure = 0;
+std::string busyDescription;
+
+// The connection's outcome is decided by libfptr_is_opened; a failed open
+// only tells why, and a busy port is what the counter must be told about.
+void noteConnectionAttempt(int opened) {
+    const int number = fptr10::lastFailure().number;
+    if (opened == 0) {
+        forgetRegisterBusy();
+    } else if (opened == -1 && number == libfptr::error::portBusy) {
+        busyFailure = number;
+        busyDescription = fptr10::lastFailureDescription(number);
+        writeLog(
+            "   atol10->ККТ занята: её порт открыт другой программой или другим процессом "
+            "(ошибка " +
+            logText(number) + "), операция не выполнена");
+    }
+}
+
 std::string portKind(const std::string& portName) {
     std::string kind = portName.substr(0, 3);
     for (char& c : kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -56,7 +75,7 @@ void openDevice(fptr10::Handle handle, fptr10::Module module) {
 
 bool connectDevice(fptr10::Handle handle, fptr10::Module module) {
     if (module == nullptr) return false;
-    fptr10::libfptr_open(handle, module);
+    noteConnectionAttempt(fptr10::libfptr_open(handle, module));
     const bool opened = fptr10::libfptr_is_opened(handle, module) != 0;
     writeLog("   libfptr_is_opened = " + logFlag(opened));
     if (opened) {
@@ -71,6 +90,15 @@ bool connectDevice(fptr10::Handle handle, fptr10::Module module) {
         }
     }
     return opened;
+}
+
+int registerBusyFailure() { return busyFailure; }
+
+const std::string& registerBusyDescription() { return busyDescription; }
+
+void forgetRegisterBusy() {
+    busyFailure = 0;
+    busyDescription.clear();
 }
 
 namespace {

@@ -57,6 +57,15 @@ int QueryLibraryInfo(vorna::cash::ICash* object, vorna::cash::LibraryInfo* out) 
     }
 }
 
+int QueryRegisterBusy(vorna::cash::ICash* object, vorna::cash::RegisterBusy* out) {
+    if (object == nullptr) return vorna::cash::kOtherError;
+    try {
+        return static_cast<vorna::cash::AtolCash10*>(object)->QueryRegisterBusy(out);
+    } catch (...) {
+        return vorna::cash::kOtherError;
+    }
+}
+
 int RegisterCorrection(vorna::cash::ICash* object, const vorna::cash::CorrectionReceipt* request,
                        vorna::cash::FiscalDocument* out, char* reason, int reasonSize) {
     if (reason != nullptr && reasonSize > 0) reason[0] = '\0';

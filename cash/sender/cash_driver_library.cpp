@@ -97,6 +97,11 @@ cash::QueryLibraryInfoFunction CashDriverLibrary::libraryInfoQuery() const {
         library_.optional_address(cash::kLibraryInfoEntryPoint));
 }
 
+cash::QueryRegisterBusyFunction CashDriverLibrary::registerBusyQuery() const {
+    return reinterpret_cast<cash::QueryRegisterBusyFunction>(
+        library_.optional_address(cash::kRegisterBusyEntryPoint));
+}
+
 cash::RegisterCorrectionFunction CashDriverLibrary::correctionRegistration() const {
     return reinterpret_cast<cash::RegisterCorrectionFunction>(
         library_.optional_address(cash::kCorrectionEntryPoint));

@@ -9,6 +9,7 @@
 #include "cash/shared/correction_receipt.h"
 #include "cash/shared/fiscal_document.h"
 #include "cash/shared/library_info.h"
+#include "cash/shared/register_busy.h"
 #include "cash/shared/register_health.h"
 
 namespace vorna {
@@ -36,6 +37,8 @@ public:
     cash::QueryStorageRefusalFunction storageRefusalQuery() const;
     // The driver's optional word on the register library (version, rates); null when none.
     cash::QueryLibraryInfoFunction libraryInfoQuery() const;
+    // The driver's optional answer whether the register was busy; null when it has none.
+    cash::QueryRegisterBusyFunction registerBusyQuery() const;
     // The driver's optional correction receipt; null when it has none.
     cash::RegisterCorrectionFunction correctionRegistration() const;
     const std::string& driverName() const { return driverName_; }

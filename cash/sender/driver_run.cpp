@@ -8,6 +8,7 @@
 #include "cash/sender/driver_call.h"
 #include "cash/sender/health/rate_refusal.h"
 #include "cash/sender/health/storage_refusal.h"
+#include "cash/sender/register_busy_report.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/ResultCode.h"
@@ -61,8 +62,11 @@ int runWithDriver(const std::string& code, const std::function<int(CashDriverLib
     ComScope com;
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
     int result = body(*driver);
-    if (result != cash::kSuccess) reportStorageRefusal(*driver);
-    if (result != cash::kSuccess) reportRateRefusal(*driver);
+    if (result != cash::kSuccess) {
+        reportStorageRefusal(*driver);
+        reportRateRefusal(*driver);
+        reportRegisterBusy(*driver);
+    }
     driver->destroyObject();
     return result;
 }
@@ -72,7 +76,10 @@ int runCheckWithInfo(CashObject& cheques, const std::string& code, char** info) 
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
     char* text = nullptr;
     int result = callDriver([&] { return cheques.CheckInfoKKT(*driver->object(), &text); });
-    if (result != cash::kSuccess) reportStorageRefusal(*driver);
+    if (result != cash::kSuccess) {
+        reportStorageRefusal(*driver);
+        reportRegisterBusy(*driver);
+    }
     // The text belongs to us: copied while the driver that made it is still
     // loaded, then released.
     std::unique_ptr<char, decltype(&std::free)> copy(copyOf(text), &std::free);

@@ -67,6 +67,8 @@ enum class DirectoryResult { created, alreadyExists, failed };
 DirectoryResult createDirectory(const std::string& path);
 // Atomically replaces target by source (both on one volume); false on failure.
 bool replaceFile(const std::string& source, const std::string& target);
+// The size of a file in bytes; false when it does not exist or cannot be asked.
+bool fileSize(const std::string& path, std::uint64_t& size);
 // Directory part of a path, without the last component and its separator.
 std::string removeFileSpec(const std::string& path);
 

@@ -158,6 +158,13 @@ bool replaceFile(const std::string& source, const std::string& target) {
     return rename(source.c_str(), target.c_str()) == 0;
 }
 
+bool fileSize(const std::string& path, std::uint64_t& size) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
 std::string removeFileSpec(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return std::string();

@@ -113,6 +113,15 @@ bool replaceFile(const std::string& source, const std::string& target) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool fileSize(const std::string& path, std::uint64_t& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
 std::string removeFileSpec(const std::string& path) {
     std::vector<char> buffer(path.begin(), path.end());
     buffer.push_back('\0');

@@ -55,7 +55,9 @@ int main(int argc, char** argv) {
     double price = 100.5;
     int tax = 7;
     bool income = false;
+    int waitSteps = 2000;  // --wait-ms N: how long a busy port is waited for
     for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--wait-ms")) waitSteps = std::atoi(argv[i + 1]) / 5;
         if (!std::strcmp(argv[i], "--count")) count = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--price")) price = std::atof(argv[i + 1]);
         if (!std::strcmp(argv[i], "--tax")) tax = std::atoi(argv[i + 1]);
@@ -72,6 +74,7 @@ int main(int argc, char** argv) {
     auto open = api.get<libfptr_open_fn>("libfptr_open");
     auto close = api.get<libfptr_close_fn>("libfptr_close");
     auto isOpened = api.get<libfptr_is_opened_fn>("libfptr_is_opened");
+    auto errorCode = api.get<libfptr_error_code_fn>("libfptr_error_code");
     auto setInt = api.get<libfptr_set_param_int_fn>("libfptr_set_param_int");
     auto setStr = api.get<libfptr_set_param_str_fn>("libfptr_set_param_str");
     auto setDouble = api.get<libfptr_set_param_double_fn>("libfptr_set_param_double");
@@ -95,8 +98,12 @@ int main(int argc, char** argv) {
     for (int sale = 0; sale < count; ++sale) {
         libfptr_handle h = nullptr;
         if (create(&h) != 0) return 4;
-        // Device check: connect, paper, shift state.
-        open(h);
+        // Device check: connect (waiting while another process holds the
+        // register's port, 10 s unless --wait-ms), paper, shift state.
+        int opened;
+        for (int wait = 0; (opened = open(h)) != 0 && errorCode(h) == 3 && wait < waitSteps; ++wait)
+            vorna::platform::sleepMilliseconds(5);
+        if (opened != 0) std::printf("open failed: error %d\n", errorCode(h));
         if (income) {
             setDouble(h, param::sum, price);
             if (cashIncome(h) != 0) ++failures;

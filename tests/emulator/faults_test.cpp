@@ -293,6 +293,7 @@ TEST_F(CrashFaultTest, BeforeTheWorkTheRegisterDoesNothingAndIsLeftUnlocked) {
     Device d;
     ASSERT_EQ(0, d.connect());
     EXPECT_EQ(0, d.call(d.lib().libfptr_cancel_receipt));
+    EXPECT_EQ(0, d.call(d.lib().libfptr_close));
     ASSERT_EQ(0, runProgram("emulator_cash_sale", "--price 10", &out)) << out;
 }
 

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <thread>
 
+#include "common/platform/platform.h"
 #include "tests/emulator/emulator_fixture.h"
 
 namespace vorna {
@@ -84,8 +85,11 @@ TEST_F(PersistenceTest, SalesOfAnotherProcessContinueTheNumbering) {
     ASSERT_EQ(0, d.connect());
     ASSERT_EQ(0, d.openShift());
     ASSERT_EQ(0, d.cashSale("a", 1));
+    // The register's port goes to the other process once this one closes it.
+    EXPECT_EQ(0, d.call(d.lib().libfptr_close));
     std::string out;
     ASSERT_EQ(0, runProgram("emulator_cash_sale", "--count 2 --price 5", &out)) << out;
+    ASSERT_EQ(0, d.connect());
     EXPECT_NE(std::string::npos, out.find("document 3")) << out;
     EXPECT_NE(std::string::npos, out.find("document 4")) << out;
     ASSERT_EQ(0, d.cashSale("b", 1));
@@ -94,14 +98,36 @@ TEST_F(PersistenceTest, SalesOfAnotherProcessContinueTheNumbering) {
     EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), numbers);
 }
 
+// The register's port is one process's at a time, as a serial or USB port is:
+// the instances of one process share it, another process's open fails with 3
+// (port busy) and its operations with 2 until the holder closes it.
+TEST_F(PersistenceTest, ThePortIsHeldByOneProcessAtATime) {
+    Device first, second;
+    ASSERT_EQ(0, first.connect());
+    ASSERT_EQ(0, second.connect()) << "the same process shares its port";
+    ASSERT_EQ(0, first.openShift());
+    std::string out;
+    EXPECT_NE(0, runProgram("emulator_cash_sale", "--wait-ms 0 --price 5", &out));
+    EXPECT_NE(std::string::npos, out.find("open failed: error 3")) << out;
+    EXPECT_EQ(1u, journal().size()) << "nothing but the shift's opening";
+    EXPECT_EQ(0, first.call(first.lib().libfptr_close));
+    EXPECT_NE(0, runProgram("emulator_cash_sale", "--wait-ms 0 --price 5", &out))
+        << "the second instance still holds it";
+    EXPECT_EQ(0, second.call(second.lib().libfptr_close));
+    ASSERT_EQ(0, runProgram("emulator_cash_sale", "--wait-ms 0 --price 5", &out)) << out;
+    EXPECT_NE(std::string::npos, out.find("document 2")) << out;
+    ASSERT_EQ(0, first.connect()) << "given back when the other process closed it";
+}
+
 TEST_F(PersistenceTest, TwoProcessesAtOnceNeverCorruptTheState) {
     {
         Device d;
         ASSERT_EQ(0, d.connect());
         ASSERT_EQ(0, d.openShift());
     }
-    // Both processes register cash incomes as fast as they can: a lost update
-    // would show as a repeated document number or a smaller total.
+    // Both processes register cash incomes as fast as they can, each taking
+    // the register's port in turn: a lost update would show as a repeated
+    // document number or a smaller total.
     const int perProcess = 20;
     int otherResult = -1;
     std::string otherOutput;
@@ -113,7 +139,10 @@ TEST_F(PersistenceTest, TwoProcessesAtOnceNeverCorruptTheState) {
     int failures = 0;
     for (int i = 0; i < perProcess; ++i) {
         Device d;
-        if (d.connect() != 0 || d.cashIncome(3) != 0) ++failures;
+        int connected;
+        for (int wait = 0; (connected = d.connect()) == 3 && wait < 2000; ++wait)
+            vorna::platform::sleepMilliseconds(5);
+        if (connected != 0 || d.cashIncome(3) != 0) ++failures;
     }
     other.join();
     EXPECT_EQ(0, failures);

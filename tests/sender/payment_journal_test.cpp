@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -209,6 +211,42 @@ TEST_F(PaymentJournalTest, SettledRecordsPastTheRetentionArePrunedOnceADay) {
     EXPECT_TRUE(journal.find(payment("new", 1).key, found));
     journal.finish(payment("new", 1).key, JournalState::refused, 1, ReceiptDocument());
     EXPECT_EQ(0, journal.pruneOnceADay(0)) << "not twice a day";
+}
+
+// No commit checkpoints: the write-ahead log grows with the payments until
+// the upkeep after one finds it past kCheckpointLogBytes, copies every
+// record into the database file and empties the log; until then the day's
+// upkeep (done once) leaves it alone.
+TEST_F(PaymentJournalTest, TheUpkeepCheckpointsOnceTheLogPassesItsSize) {
+    {
+        PaymentJournal journal(path_);
+        EXPECT_TRUE(journal.upkeep(400).dayStarted);
+    }
+    int payments = 0;
+    JournalUpkeep upkeep;
+    std::uint64_t largest = 0;
+    while (!upkeep.checkpointed && payments < 5000) {
+        pay(payment("p" + std::to_string(++payments), 100));
+        std::uint64_t log = 0;
+        ASSERT_TRUE(platform::fileSize(path_ + "-wal", log));
+        largest = std::max(largest, log);
+        PaymentJournal journal(path_);
+        upkeep = journal.upkeep(400);
+        EXPECT_FALSE(upkeep.dayStarted);
+        EXPECT_FALSE(upkeep.busy);
+    }
+    ASSERT_TRUE(upkeep.checkpointed) << payments << " payments, log " << largest;
+    EXPECT_GE(upkeep.logBytes, kCheckpointLogBytes);
+    EXPECT_LT(largest, static_cast<std::uint64_t>(kCheckpointLogBytes) + 64 * 1024)
+        << "no commit checkpointed or grew the log far past its size";
+    std::uint64_t log = 0;
+    ASSERT_TRUE(platform::fileSize(path_ + "-wal", log));
+    EXPECT_LT(log, 64u * 1024) << "the log starts anew";
+    // The database file alone holds every record.
+    takeJournalConnection(path_);
+    const std::string alone = (folder_ / "alone.sqlite").string();
+    fs::copy_file(path_, alone);
+    EXPECT_EQ(payments, scalar(alone, "SELECT count(*) FROM payments"));
 }
 
 TEST_F(PaymentJournalTest, ADamagedFileIsMovedAsideAndANewJournalStarted) {

@@ -146,6 +146,11 @@ CommandLine parseCommandLine(int argc, char** argv) {
             line.since = value();
             if (line.since.size() != 10 || line.since[4] != '-' || line.since[7] != '-')
                 throw std::invalid_argument("--since takes a date YYYY-MM-DD");
+        } else if (line.command == "journal" && option == "--check") {
+            line.checkFiles = true;
+        } else if (line.command == "journal" && option == "--backup") {
+            line.backupFile = argumentToCp1251(value());
+            if (line.backupFile.empty()) throw std::invalid_argument("--backup needs a file");
         } else if (line.command == "journal" && option == "--state") {
             line.state = value();
             if (line.state != "started" && line.state != "registered" && line.state != "refused" &&
@@ -174,6 +179,10 @@ CommandLine parseCommandLine(int argc, char** argv) {
     if (line.command == "send" && !sumGiven) throw std::invalid_argument("send needs --sum");
     if (line.command == "settle" && !uncGiven) throw std::invalid_argument("settle needs --unc");
     if (line.command == "correct" && !uncGiven) throw std::invalid_argument("correct needs --unc");
+    if ((line.checkFiles || !line.backupFile.empty()) &&
+        (line.checkFiles == !line.backupFile.empty() || uncGiven || !line.since.empty() ||
+         !line.state.empty()))
+        throw std::invalid_argument("journal takes --check or --backup FILE alone (with --code)");
     if (line.command == "check" && !line.pairs.empty())
         throw std::invalid_argument("check takes no --pair");
     return line;
@@ -198,6 +207,11 @@ const char* usageText() {
            "  journal [--unc N] [--since YYYY-MM-DD] [--state "
            "started|registered|refused|in-doubt|\n"
            "          correcting|corrected] [--code IBS_CODE]          lists the records\n"
+           "  journal --check [--code IBS_CODE]\n"
+           "          SQLite's integrity check, the sizes of the file and its write-ahead\n"
+           "          log (-wal), the records; exit code 0 sound, 2 damaged, 3 cannot open\n"
+           "  journal --backup FILE [--code IBS_CODE]\n"
+           "          a consistent copy, whole in FILE (SQLite's backup API)\n"
            "  settle --unc N [--type P|V] [--code IBS_CODE]\n"
            "          settles a record in doubt against the register's fiscal storage,\n"
            "          registering nothing, and prints what it found\n"

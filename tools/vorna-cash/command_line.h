@@ -29,6 +29,9 @@ struct CommandLine {
     bool json = false;           // health: one JSON object instead of the status line
     std::string date;            // correct: the day of the settlement corrected
     std::string service;         // correct: the service name of a record of the earlier layout
+    // journal --check: the journal's files checked; journal --backup FILE: a copy made
+    bool checkFiles = false;
+    std::string backupFile;
     bool wantsNull(const std::string& argument) const;
 };
 

@@ -12,5 +12,10 @@ constexpr int kToolFailure = 125;
 // written; nothing was done.
 constexpr int kJournalUnavailable = 3;
 
+// journal --check: the journal is sound (0) or damaged (2); one that cannot
+// be opened gives kJournalUnavailable as every journal command does.
+constexpr int kJournalSound = 0;
+constexpr int kJournalDamaged = 2;
+
 }  // namespace tool
 }  // namespace vorna

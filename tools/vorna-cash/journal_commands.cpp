@@ -1,5 +1,7 @@
 #include "tools/vorna-cash/journal_commands.h"
 
+#include "tools/vorna-cash/journal_files_commands.h"
+
 #include <cstdio>
 #include <string>
 
@@ -148,6 +150,8 @@ int runJournalCommand(const CommandLine& line) {
                          "vorna.cash.sender.ini)\n");
             return kToolFailure;
         }
+        if (line.checkFiles) return checkJournalFiles(path);
+        if (!line.backupFile.empty()) return backupJournalFiles(path, line.backupFile);
         PaymentJournal journal(path);
         for (const std::string& note : journal.notes()) print(note);
         if (line.command == "settle") return settle(journal, line);

@@ -11,7 +11,14 @@ JournalConnection::~JournalConnection() {
 }
 
 int JournalConnection::open(const std::string& fileName, int flags, const char* vfs) {
-    return sqlite3_open_v2(fileName.c_str(), &db_, flags, vfs);
+    const int opened = sqlite3_open_v2(fileName.c_str(), &db_, flags, vfs);
+    if (opened == SQLITE_OK) sqlite3_wal_hook(db_, &JournalConnection::committed, this);
+    return opened;
+}
+
+int JournalConnection::committed(void* self, sqlite3*, const char*, int pages) {
+    static_cast<JournalConnection*>(self)->logPages_ = pages;
+    return SQLITE_OK;
 }
 
 sqlite3_stmt* JournalConnection::statement(const std::string& sql, int& code) {

@@ -22,9 +22,14 @@ public:
     JournalConnection& operator=(const JournalConnection&) = delete;
 
     // sqlite3_open_v2 of a UTF-8 file name; its result code. The database
-    // handle is there for the error's text even when opening fails.
+    // handle is there for the error's text even when opening fails. The
+    // connection's commits never checkpoint: its own hook, which counts the
+    // log's pages, takes the place of SQLite's automatic checkpoint.
     int open(const std::string& fileName, int flags, const char* vfs);
     sqlite3* db() const { return db_; }
+    // The pages in the write-ahead log after this connection's last commit
+    // (0 before its first).
+    int logPages() const { return logPages_; }
 
     // A statement of this text: one an earlier use gave back, or prepared now
     // (null, with code, when preparing fails).
@@ -33,7 +38,10 @@ public:
     void giveBack(sqlite3_stmt* statement);
 
 private:
+    static int committed(void* self, sqlite3*, const char*, int pages);
+
     sqlite3* db_ = nullptr;
+    int logPages_ = 0;
     std::unordered_map<std::string, sqlite3_stmt*> idle_;
 };
 

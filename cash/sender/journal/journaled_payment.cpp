@@ -248,11 +248,21 @@ int sendJournaled(const JournaledPayment& payment, CashObject& cheques, const Fr
         reportProblem(frame, transferName(key) +
                                  ": неизвестно, зарегистрирован ли чек; повтор платежа сверит его "
                                  "с фискальным накопителем ККТ");
+    // The journal's upkeep comes after the outcome is recorded, never inside a payment.
     try {
-        const int pruned = journal->pruneOnceADay(retentionDays);
-        if (pruned > 0)
+        const JournalUpkeep upkeep = journal->upkeep(retentionDays);
+        if (upkeep.pruned > 0)
             logLine(frame, "Журнал платежей: удалено записей старше " +
-                               std::to_string(retentionDays) + " дней: " + std::to_string(pruned));
+                               std::to_string(retentionDays) +
+                               " дней: " + std::to_string(upkeep.pruned));
+        if (upkeep.checkpointed)
+            logLine(frame, "Журнал платежей: записи перенесены в файл " + journalPath + " (" +
+                               (upkeep.dayStarted ? "ежедневно"
+                                                  : "файл " + journalPath + "-wal больше 4 МБ") +
+                               ")");
+        if (upkeep.busy)
+            logLine(frame, "Журнал платежей: перенос записей в файл " + journalPath +
+                               " отложен, журнал занят другим процессом");
     } catch (const JournalError& e) {
         reportProblem(frame, e.what());
     }

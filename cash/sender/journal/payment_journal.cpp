@@ -304,8 +304,8 @@ void PaymentJournal::open() {
     // A connection is closed whenever its file was replaced, a call on it
     // failed, two calls ran at once, the library is unloaded or a vorna-cash
     // command ends: closing must not checkpoint the log into the database
-    // then (two more syncs, in a payment's time); SQLite's automatic
-    // checkpoints keep the log short.
+    // then (two more syncs, in a payment's time); the upkeep after a payment
+    // keeps the log short.
     sqlite3_db_config(db(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_busy_timeout(db(), kBusyMilliseconds);
     exec("PRAGMA journal_mode=WAL");
@@ -526,9 +526,10 @@ std::vector<JournalRecord> PaymentJournal::list(const JournalFilter& filter) {
     return records;
 }
 
-int PaymentJournal::pruneOnceADay(int retentionDays) {
+int PaymentJournal::pruneOnceADay(int retentionDays, bool* ran) {
     const std::int64_t now = platform::unixTime();
     const std::int64_t today = now / kSecondsPerDay;
+    if (ran) *ran = false;
     exec("BEGIN IMMEDIATE");
     try {
         Statement last(*connection_, "SELECT value FROM journal_meta WHERE key='pruned_day'");
@@ -553,11 +554,52 @@ int PaymentJournal::pruneOnceADay(int retentionDays) {
         if (mark.prepared() != SQLITE_OK || mark.step() != SQLITE_DONE)
             fail("чистка", sqlite3_errcode(db()));
         exec("COMMIT");
+        if (ran) *ran = true;
         return deleted;
     } catch (...) {
         sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+}
+
+std::int64_t PaymentJournal::logBytes() {
+    const int pages = connection_->logPages();
+    if (pages <= 0) return 0;
+    Statement size(*connection_, "PRAGMA page_size");
+    if (size.prepared() != SQLITE_OK || size.step() != SQLITE_ROW)
+        fail("чтение размера страницы", sqlite3_errcode(db()));
+    // The log's header, then each page behind a frame header of its own.
+    return 32 + static_cast<std::int64_t>(pages) * (size.integer(0) + 24);
+}
+
+bool PaymentJournal::checkpoint() {
+    // TRUNCATE: every commit copied into the database file (synced), then the
+    // log emptied, so that the database file alone holds every record.
+    // Readers of other processes are waited for as long as the busy timeout.
+    const int done =
+        sqlite3_wal_checkpoint_v2(db(), "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    if ((done & 0xFF) == SQLITE_BUSY || (done & 0xFF) == SQLITE_LOCKED) return false;
+    if (done != SQLITE_OK) fail("перенос записей в файл журнала", done);
+    // The next commit starts the log anew, and SQLite syncs a new log's header:
+    // this commit takes that flush now instead of the next payment.
+    Statement mark(*connection_,
+                   "INSERT INTO journal_meta (key, value) VALUES ('checkpoint_at', ?1)"
+                   " ON CONFLICT (key) DO UPDATE SET value=?1");
+    if (mark.prepared() != SQLITE_OK) fail("перенос записей в файл журнала", mark.prepared());
+    mark.bind(1, platform::unixTime());
+    const int step = mark.step();
+    if (step != SQLITE_DONE) fail("перенос записей в файл журнала", step);
+    return true;
+}
+
+JournalUpkeep PaymentJournal::upkeep(int retentionDays) {
+    JournalUpkeep done;
+    done.pruned = pruneOnceADay(retentionDays, &done.dayStarted);
+    done.logBytes = logBytes();
+    if (!done.dayStarted && done.logBytes < kCheckpointLogBytes) return done;
+    done.checkpointed = checkpoint();
+    done.busy = !done.checkpointed;
+    return done;
 }
 
 struct PaymentKeyLock::Impl {

@@ -94,6 +94,19 @@ struct JournalFilter {
     std::string state;  // a state name; empty: any
 };
 
+// The write-ahead log's size past which the journal's upkeep copies its
+// records into the database file (a checkpoint): 4 MiB.
+constexpr std::int64_t kCheckpointLogBytes = 4 * 1024 * 1024;
+
+// What the journal's upkeep after a payment did.
+struct JournalUpkeep {
+    int pruned = 0;             // records deleted by the day's pruning
+    bool dayStarted = false;    // the day's pruning ran (the first payment of the day)
+    bool checkpointed = false;  // the records were copied into the database file
+    bool busy = false;          // a checkpoint was due but another process held the journal
+    std::int64_t logBytes = 0;  // the write-ahead log's size before
+};
+
 class PaymentJournal {
 public:
     // Takes the connection kept from an earlier call on path, or opens the
@@ -145,8 +158,14 @@ public:
                           const ReceiptDocument& receipt);
     std::vector<JournalRecord> list(const JournalFilter& filter);
     // Deletes settled records older than the retention period, at most once a
-    // day (the day of the last pruning is kept in the database); the number deleted.
-    int pruneOnceADay(int retentionDays);
+    // day (the day of the last pruning is kept in the database); the number
+    // deleted. ran: whether the day's pruning was due and done.
+    int pruneOnceADay(int retentionDays, bool* ran = nullptr);
+    // After a payment, never inside one: the day's pruning and, with it or
+    // when the write-ahead log has passed kCheckpointLogBytes, a checkpoint
+    // that copies every record into the database file and empties the log.
+    // Throws JournalError.
+    JournalUpkeep upkeep(int retentionDays);
 
 private:
     // False when the kept connection's database has another layout now.
@@ -157,6 +176,10 @@ private:
     void migrate(int fromVersion);
     // Syncs the write-ahead log: the commits so far survive a power cut.
     void syncLog(const char* what);
+    // The write-ahead log's size after this connection's last commit.
+    std::int64_t logBytes();
+    // False when another connection kept the checkpoint from finishing.
+    bool checkpoint();
     [[noreturn]] void fail(const std::string& what, int code);
 
     sqlite3* db() const;
