@@ -1,9 +1,9 @@
 #include "emulator/correction_receipts.h"
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
 #include "emulator/tlv.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

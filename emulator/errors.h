@@ -15,7 +15,7 @@
 
 #include <string>
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "cash/atol10/fptr10/fptr10_api.h"
+#include "fptr10/fptr10_api.h"
 
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"

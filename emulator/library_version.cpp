@@ -1,6 +1,6 @@
 #include "emulator/library_version.h"
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

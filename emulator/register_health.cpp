@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
 #include "emulator/register_machine.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

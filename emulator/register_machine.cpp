@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
 #include "emulator/register_port.h"
 #include "emulator/tlv.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

@@ -1,8 +1,8 @@
 #include "emulator/register_machine.h"
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/errors.h"
 #include "emulator/file_io.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/correction_receipts.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
 #include "emulator/library_version.h"
 #include "emulator/tlv.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/text_codec.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

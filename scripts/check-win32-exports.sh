@@ -32,7 +32,7 @@ expect vorna.cash.sender.dll "$(printf '%s\n' checkInfoKKT checkKKT checkLinkKKT
   sendCheque xReport zReport | sort)"
 expect vorna.cash.atol10.dll "$(printf '%s\n' CreateObject CreateObjectWithIni DestroyObject \
   QueryFiscalDocument QueryRegisterHealth QueryStorageRefusal RegisterCorrection | sort)"
-declared=$(grep -o 'X([^,]*, *libfptr_[a-z_]*' cash/atol10/fptr10/fptr10_api.h |
+declared=$(grep -o 'X([^,]*, *libfptr_[a-z_]*' fptr10/fptr10_api.h |
   sed 's/.*\(libfptr_[a-z_]*\)$/\1/' | sort)
 expect fptr10.dll "$declared"
 exit $failed

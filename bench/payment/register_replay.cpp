@@ -5,8 +5,8 @@
 #include <map>
 #include <stdexcept>
 
-#include "cash/atol10/fptr10/fptr10_api.h"
 #include "common/platform/platform.h"
+#include "fptr10/fptr10_api.h"
 
 namespace vorna {
 namespace bench {

@@ -4,9 +4,9 @@
 
 #include "cash/atol10/config.h"
 #include "cash/atol10/device_information.h"
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace cash {

@@ -9,6 +9,22 @@
 #include "cash/atol10/unattended_driver.h"
 #include "cash/shared/ResultCode.h"
 
+namespace {
+
+// The optional exports' frame: the driver's own object, and nothing but a
+// result code crosses into the caller.
+template <typename Call>
+int onDriverObject(vorna::cash::ICash* object, Call call) {
+    if (object == nullptr) return vorna::cash::kOtherError;
+    try {
+        return call(*static_cast<vorna::cash::AtolCash10*>(object));
+    } catch (...) {
+        return vorna::cash::kOtherError;
+    }
+}
+
+}  // namespace
+
 extern "C" {
 
 vorna::cash::ICash* CreateObject() { return vorna::cash::createDriverObject(); }
@@ -21,49 +37,29 @@ void DestroyObject(vorna::cash::ICash* object) { vorna::cash::destroyDriverObjec
 
 int QueryFiscalDocument(vorna::cash::ICash* object, unsigned number,
                         vorna::cash::FiscalDocument* out) {
-    if (object == nullptr) return vorna::cash::kOtherError;
-    // Nothing may cross into the caller but a result code.
-    try {
-        return static_cast<vorna::cash::AtolCash10*>(object)->QueryFiscalDocument(number, out);
-    } catch (...) {
-        return vorna::cash::kOtherError;
-    }
+    return onDriverObject(object, [&](vorna::cash::AtolCash10& cash) {
+        return cash.QueryFiscalDocument(number, out);
+    });
 }
 
 int QueryRegisterHealth(vorna::cash::ICash* object, vorna::cash::RegisterHealth* out) {
-    if (object == nullptr) return vorna::cash::kOtherError;
-    try {
-        return static_cast<vorna::cash::AtolCash10*>(object)->QueryRegisterHealth(out);
-    } catch (...) {
-        return vorna::cash::kOtherError;
-    }
+    return onDriverObject(
+        object, [&](vorna::cash::AtolCash10& cash) { return cash.QueryRegisterHealth(out); });
 }
 
 int QueryStorageRefusal(vorna::cash::ICash* object, vorna::cash::StorageRefusal* out) {
-    if (object == nullptr) return vorna::cash::kOtherError;
-    try {
-        return static_cast<vorna::cash::AtolCash10*>(object)->QueryStorageRefusal(out);
-    } catch (...) {
-        return vorna::cash::kOtherError;
-    }
+    return onDriverObject(
+        object, [&](vorna::cash::AtolCash10& cash) { return cash.QueryStorageRefusal(out); });
 }
 
 int QueryLibraryInfo(vorna::cash::ICash* object, vorna::cash::LibraryInfo* out) {
-    if (object == nullptr) return vorna::cash::kOtherError;
-    try {
-        return static_cast<vorna::cash::AtolCash10*>(object)->QueryLibraryInfo(out);
-    } catch (...) {
-        return vorna::cash::kOtherError;
-    }
+    return onDriverObject(
+        object, [&](vorna::cash::AtolCash10& cash) { return cash.QueryLibraryInfo(out); });
 }
 
 int QueryRegisterBusy(vorna::cash::ICash* object, vorna::cash::RegisterBusy* out) {
-    if (object == nullptr) return vorna::cash::kOtherError;
-    try {
-        return static_cast<vorna::cash::AtolCash10*>(object)->QueryRegisterBusy(out);
-    } catch (...) {
-        return vorna::cash::kOtherError;
-    }
+    return onDriverObject(
+        object, [&](vorna::cash::AtolCash10& cash) { return cash.QueryRegisterBusy(out); });
 }
 
 int RegisterCorrection(vorna::cash::ICash* object, const vorna::cash::CorrectionReceipt* request,

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "cash/atol10/fptr10/binding.h"
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
 #include "common/driver_log.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace cash {

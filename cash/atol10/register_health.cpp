@@ -8,12 +8,12 @@
 
 #include "cash/atol10/cash.h"
 #include "cash/atol10/device_connection.h"
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "cash/atol10/library_result.h"
 #include "cash/atol10/log_format.h"
 #include "cash/shared/ResultCode.h"
 #include "common/driver_log.h"
 #include "common/platform/platform.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace cash {

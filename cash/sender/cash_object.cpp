@@ -1,4 +1,4 @@
-#include "cash/sender/cash_object.h"
+#include "cash/shared/cash_object.h"
 
 #include <stdexcept>
 

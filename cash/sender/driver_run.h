@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "cash/sender/cash_object.h"
+#include "cash/shared/cash_object.h"
 
 namespace vorna {
 

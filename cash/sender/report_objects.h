@@ -2,7 +2,7 @@
 // the shift.
 #pragma once
 
-#include "cash/sender/cash_object.h"
+#include "cash/shared/cash_object.h"
 
 namespace vorna {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cash/sender/cash_object.h"
+#include "cash/shared/cash_object.h"
 
 namespace vorna {
 

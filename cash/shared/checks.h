@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cash/sender/cash_object.h"
 #include "cash/shared/Check.h"
+#include "cash/shared/cash_object.h"
 
 namespace vorna {
 

@@ -8,7 +8,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "common/platform/platform.h"
 #include "emulator/emulator_clock.h"
 #include "emulator/errors.h"
@@ -16,6 +15,7 @@
 #include "emulator/file_io.h"
 #include "emulator/library_version.h"
 #include "emulator/state_store.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace vorna {
 namespace emulator {

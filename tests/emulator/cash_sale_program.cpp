@@ -13,9 +13,9 @@
 #include <cstring>
 #include <string>
 
-#include "cash/atol10/fptr10/fptr10_api.h"
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "common/platform/platform.h"
+#include "fptr10/fptr10_api.h"
+#include "fptr10/fptr10_numbers.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // documents by an expired or blocked storage; the tool's fn and ofd commands.
 #include <gtest/gtest.h>
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "common/platform/platform.h"
+#include "fptr10/fptr10_numbers.h"
 #include "tests/emulator/emulator_fixture.h"
 
 namespace vorna {

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "cash/atol10/fptr10/fptr10_api.h"
 #include "common/platform/platform.h"
+#include "fptr10/fptr10_api.h"
 
 namespace vorna {
 namespace emulator_test {

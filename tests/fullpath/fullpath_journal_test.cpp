@@ -13,10 +13,10 @@
 #include <map>
 #include <thread>
 
-#include "cash/atol10/fptr10/fptr10_api.h"
 #include "cash/sender/journal/journal_files.h"
 #include "cash/sender/journal/payment_journal.h"
 #include "common/platform/platform.h"
+#include "fptr10/fptr10_api.h"
 #include "tests/fullpath/fullpath_host.h"
 #include "tests/power_cut/power_cut_events.h"
 #include "tests/sanitizer_build.h"

@@ -15,10 +15,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cash/atol10/fptr10/fptr10_numbers.h"
 #include "common/platform/platform.h"
 #include "emulator/state_store.h"
 #include "emulator/tool/tool_commands.h"
+#include "fptr10/fptr10_numbers.h"
 #include "tests/fullpath/fullpath_host.h"
 
 namespace vorna {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "cash/sender/call_frame.h"
-#include "cash/sender/cash_object.h"
 #include "cash/sender/journal/payment_journal.h"
 #include "cash/sender/sender_settings.h"
+#include "cash/shared/cash_object.h"
 
 namespace vorna {
 

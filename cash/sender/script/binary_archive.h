@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "cash/sender/cash_object.h"
+#include "cash/shared/cash_object.h"
 
 namespace vorna {
 
