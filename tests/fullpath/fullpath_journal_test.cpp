@@ -521,10 +521,16 @@ TEST_F(JournalFullPath, ARegisterOpenInAnotherProgramRefusesThePaymentToBeSentAg
         EXPECT_THAT(operationLog(), HasSubstr(utf8("ошибка 3 [Порт занят]")));
         EXPECT_THAT(path.run({"journal", "--unc", "4711", "--state", "refused"}).output,
                     HasSubstr("type=V sum=123.45"));
+        // The day's health check finds the register busy too: no verdict of
+        // "no connection" and no box, the check is left for the next call.
+        EXPECT_THAT(operationLog(), HasSubstr(utf8("Состояние ККТ не проверено: ККТ занята")));
+        EXPECT_THAT(errorLog(), Not(HasSubstr(utf8("Нет связи с ККТ"))));
+        EXPECT_THAT(busy.output, Not(HasSubstr(utf8("[Состояние ККТ]"))));
     }
     PaymentRun paid = path.pay({"TYPE_OPER=V"});
     EXPECT_EQ(paid.result, 0) << paid.output;
     EXPECT_EQ(paid.newReceipts.size(), 1u);
+    EXPECT_THAT(operationLog(), HasSubstr(utf8("Состояние ККТ: ")));
     EXPECT_EQ(path.registerFolder.receipts().size(), before + 1);
 
     // Four counters sending four transfers at once: each gets the register or

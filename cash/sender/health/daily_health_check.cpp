@@ -32,13 +32,25 @@ void tellCashier(const HealthVerdict& verdict) {
         verdict.status == HealthStatus::critical ? platform::Icon::error : platform::Icon::warning);
 }
 
-void checkHealth(const FrameState& frame, const std::string& code, const CalendarDate& today) {
+// Whether the register's port was held by another program when the driver
+// object wanted it.
+bool registerWasBusy(CashDriverLibrary& driver) {
+    const cash::QueryRegisterBusyFunction query = driver.registerBusyQuery();
+    cash::ICash* object = driver.object();
+    if (!query || !object) return false;
+    cash::RegisterBusy busy{};
+    return callDriver([&] { return query(object, &busy); }) == cash::kSuccess && busy.number != 0;
+}
+
+// False when the check could not be made and is left for a later call.
+bool checkHealth(const FrameState& frame, const std::string& code, const CalendarDate& today) {
     const SenderSettings& settings = SenderSettings::instance();
     // A driver without the health export is left alone: no object of it is
     // made and nothing is logged. The probe keeps the library loaded for the run.
     const dynamic_library probe(settings.cashDriver);
-    if (!probe.optional_address(cash::kRegisterHealthEntryPoint)) return;
+    if (!probe.optional_address(cash::kRegisterHealthEntryPoint)) return true;
     HealthVerdict verdict;
+    bool busy = false;
     runWithDriver(code, [&](CashDriverLibrary& driver) {
         const cash::QueryRegisterHealthFunction query = driver.registerHealthQuery();
         if (!query) {
@@ -48,6 +60,12 @@ void checkHealth(const FrameState& frame, const std::string& code, const Calenda
         cash::RegisterHealth health{};
         cash::ICash* object = driver.object();
         const int result = callDriver([&] { return query(object, &health); });
+        // A register held by another program says nothing of its health, and
+        // "no connection" would send the cashier to the cables for nothing.
+        if (result != cash::kSuccess && registerWasBusy(driver)) {
+            busy = true;
+            return 0;
+        }
         verdict = judgeHealth(&health, result, healthThresholds(settings), today);
         cash::LibraryInfo library{};
         const cash::QueryLibraryInfoFunction info = driver.libraryInfoQuery();
@@ -55,11 +73,19 @@ void checkHealth(const FrameState& frame, const std::string& code, const Calenda
             judgeLibrary(&library, verdict);
         return 0;
     });
+    if (busy) {
+        logLine(frame,
+                "Состояние ККТ не проверено: ККТ занята другой программой, проверка повторится "
+                "при следующем вызове");
+        return false;
+    }
     const std::string line = "Состояние ККТ: " + healthStatusLine(verdict);
     logLine(frame, line);
-    if (verdict.status != HealthStatus::warning && verdict.status != HealthStatus::critical) return;
+    if (verdict.status != HealthStatus::warning && verdict.status != HealthStatus::critical)
+        return true;
     if (frame.logging) appendErrorLine(errorLogTarget(), line);
     if (healthWarnBoxOn(settings) && !verdict.libraryRaised) tellCashier(verdict);
+    return true;
 }
 
 }  // namespace
@@ -74,7 +100,7 @@ void checkHealthOncePerDay(const FrameState& frame, const std::string& code) noe
         // Once a day whatever the check's outcome: a failing check must not
         // cost every later payment of the day a second driver run.
         checkedDay = day;
-        checkHealth(frame, code, CalendarDate{now.year, now.month, now.day});
+        if (!checkHealth(frame, code, CalendarDate{now.year, now.month, now.day})) checkedDay = -1;
     } catch (const std::exception& e) {
         try {
             logLine(frame, std::string("Состояние ККТ не проверено: ") + e.what());
