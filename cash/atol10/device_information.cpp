@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cash/atol10/config.h"
+#include "cash/atol10/fptr10/growing_text.h"
 #include "cash/atol10/fptr10/library_version.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
@@ -110,18 +111,6 @@ void queryData(fptr10::Handle handle, fptr10::Module module, int dataType) {
     fptr10::libfptr_query_data(handle, module);
 }
 
-template <typename Read>
-std::wstring readGrowing(int firstSize, Read read) {
-    std::vector<wchar_t> buffer(static_cast<std::size_t>(firstSize), L'\0');
-    const int needed = read(buffer.data(), firstSize);
-    if (needed > firstSize) {
-        buffer.assign(static_cast<std::size_t>(needed), L'\0');
-        read(buffer.data(), needed);
-    }
-    buffer.push_back(L'\0');
-    return std::wstring(buffer.data());
-}
-
 }  // namespace
 
 std::vector<unsigned char> getTagValue(fptr10::Handle handle, fptr10::Module module,
@@ -138,14 +127,8 @@ std::vector<unsigned char> getTagValue(fptr10::Handle handle, fptr10::Module mod
 
 std::wstring getParamString(int paramId, fptr10::Handle handle, fptr10::Module module,
                             int firstBufferSize) {
-    return readGrowing(firstBufferSize, [&](wchar_t* buffer, int size) {
+    return fptr10::readGrowing(firstBufferSize, [&](wchar_t* buffer, int size) {
         return fptr10::libfptr_get_param_str(handle, module, paramId, buffer, size);
-    });
-}
-
-std::wstring errorDescription(fptr10::Handle handle, fptr10::Module module) {
-    return readGrowing(32, [&](wchar_t* buffer, int size) {
-        return fptr10::libfptr_error_description(handle, module, buffer, size);
     });
 }
 
@@ -169,7 +152,7 @@ void statusReport(fptr10::Handle handle, fptr10::Module module) {
              logText(fptr10::libfptr_get_param_double(handle, module, libfptr::param::sum)));
     if (Config::instance().useLog == "D") {
         const std::wstring settingsText =
-            readGrowing(kLongTextBuffer, [&](wchar_t* buffer, int size) {
+            fptr10::readGrowing(kLongTextBuffer, [&](wchar_t* buffer, int size) {
                 return fptr10::libfptr_get_settings(handle, module, buffer, size);
             });
         writeLog("   settings: " + toNarrow(settingsText));

@@ -20,8 +20,6 @@ std::wstring getParamString(int paramId, fptr10::Handle handle, fptr10::Module m
 // buffer grows to what the library asks for.
 std::vector<unsigned char> getTagValue(fptr10::Handle handle, fptr10::Module module,
                                        int firstBufferSize);
-// The library's description of its last error.
-std::wstring errorDescription(fptr10::Handle handle, fptr10::Module module);
 // The firmware's major version; throws boost::bad_lexical_cast when it is not a number.
 int firmwareMajorVersion(fptr10::Handle handle, fptr10::Module module);
 // Runs the fiscal-storage query of the registration data.

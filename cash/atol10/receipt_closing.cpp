@@ -104,7 +104,7 @@ int Cash::CloseCheck(unsigned carryIn, int /*closeMode*/) {
 
 bool Cash::confirmClosing() {
     while (fptr10::libfptr_check_document_closed(handle_, module_) < 0) {
-        const std::string description = toNarrow(errorDescription(handle_, module_));
+        const std::string description = toNarrow(fptr10::errorDescription(handle_, module_));
         writeLog("   getErrorDescription: " + description);
         const int answer = askQuestion(description, "Ошибка", platform::Buttons::cancelTryContinue,
                                        platform::Icon::question, platform::cancel);

@@ -6,9 +6,7 @@
 
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
-#include "cash/sender/health/rate_refusal.h"
-#include "cash/sender/health/storage_refusal.h"
-#include "cash/sender/register_busy_report.h"
+#include "cash/sender/driver_failure_reports.h"
 #include "cash/sender/sender_files.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/ResultCode.h"
@@ -62,11 +60,7 @@ int runWithDriver(const std::string& code, const std::function<int(CashDriverLib
     ComScope com;
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
     int result = body(*driver);
-    if (result != cash::kSuccess) {
-        reportStorageRefusal(*driver);
-        reportRateRefusal(*driver);
-        reportRegisterBusy(*driver);
-    }
+    if (result != cash::kSuccess) reportDriverFailure(*driver);
     driver->destroyObject();
     return result;
 }
@@ -76,10 +70,7 @@ int runCheckWithInfo(CashObject& cheques, const std::string& code, char** info) 
     std::unique_ptr<CashDriverLibrary> driver = openDriver(code);
     char* text = nullptr;
     int result = callDriver([&] { return cheques.CheckInfoKKT(*driver->object(), &text); });
-    if (result != cash::kSuccess) {
-        reportStorageRefusal(*driver);
-        reportRegisterBusy(*driver);
-    }
+    if (result != cash::kSuccess) reportDriverFailure(*driver);
     // The text belongs to us: copied while the driver that made it is still
     // loaded, then released.
     std::unique_ptr<char, decltype(&std::free)> copy(copyOf(text), &std::free);

@@ -4,7 +4,7 @@
 #include <type_traits>
 
 #include "cash/atol10/config.h"
-#include "cash/atol10/device_information.h"
+#include "cash/atol10/fptr10/growing_text.h"
 #include "cash/atol10/log_format.h"
 #include "common/driver_log.h"
 #include "common/platform/platform.h"
@@ -244,6 +244,12 @@ int SingleSettingBinding::operator()(Handle handle, Module module, WideText key,
 }
 
 const LibraryFailure& lastFailure() { return lastFailure_; }
+
+std::wstring errorDescription(Handle handle, Module module) {
+    return readGrowing(32, [&](wchar_t* buffer, int size) {
+        return libfptr_error_description(handle, module, buffer, size);
+    });
+}
 
 std::string lastFailureDescription(int number) {
     std::lock_guard<std::mutex> hold(describedMutex);

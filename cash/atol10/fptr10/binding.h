@@ -33,6 +33,8 @@ struct LibraryFailure {
     int number = 0;
 };
 const LibraryFailure& lastFailure();
+// The library's description of the last failure of this instance.
+std::wstring errorDescription(Handle handle, Module module);
 // The library's description (Windows-1251) of the last failure the binding
 // logged in this process, when that failure had this number; empty otherwise.
 // Kept apart from the per-thread failure: the thread-local block stays small
