@@ -213,6 +213,60 @@ else
 fi
 run vorna-cash journal --state corrected
 
+# The journal's edges. A host whose current directory is elsewhere (a file
+# dialog moved it, a service starts in System32) repeats 4711: the journal sits
+# beside the sender library, not in the current directory, so nothing prints.
+tape_before_edges=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+mkdir -p elsewhere
+cd elsewhere
+host_call send-elsewhere send --unc 4711 --sum 12345 --comis 1500 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+cd "$work"
+# A payment without a transfer number has no key the journal could keep: 100.
+host_call send-no-unc send --unc "" --sum 12345 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+tape_after_edges=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+if [ "$tape_after_edges" -eq "$tape_before_edges" ]; then
+  echo "the repeat from another folder and the payment without a number printed nothing"
+else
+  echo "the repeat from another folder or the payment without a number printed on the tape" >&2
+fi
+# A refused payment is corrected with its own day only: 2000-01-01 is refused.
+run fptr10-emulator fault connection-refused >/dev/null
+host_call send-link-down send --unc 4713 --sum 700 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=1105 --pair TYPE_OPL=NAL
+run fptr10-emulator fault clear >/dev/null
+correct_call correct-2000 correct --unc 4713 --date 2000-01-01
+tape_after_date=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+[ "$tape_after_date" -eq "$tape_after_edges" ] && echo "the correction dated 2000-01-01 printed nothing"
+
+step "The journal's files: vorna-cash journal --check, --backup"
+check_code=0
+run vorna-cash journal --check || check_code=$?
+summary+=("$(printf '%-12s exit %s' journal-check "$check_code")")
+rm -f journal-backup.sqlite
+run vorna-cash journal --backup journal-backup.sqlite
+ls -l journal-backup.sqlite* 2>/dev/null
+
+# The counter's register library is 10.10.6: VAT 7 % is its number 12, and
+# 22 % is a rate it does not have (refused, nothing printed, the reason in
+# error.log). Health names the version and warns.
+step "An older register library: fptr10-emulator version 10.10.6.0"
+run fptr10-emulator version 10.10.6.0
+tape_before_vat=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+host_call send-vat7 send --unc 4714 --sum 10700 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=2007 --pair TYPE_OPL=NAL
+tail -c +"$((tape_before_vat + 1))" fptr10-tape.txt | grep -a 'НДС' || echo "(no VAT line on the tape)"
+tape_before_vat=$(wc -c <fptr10-tape.txt 2>/dev/null || echo 0)
+host_call send-vat22 send --unc 4715 --sum 12200 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=2022 --pair TYPE_OPL=NAL
+[ "$(wc -c <fptr10-tape.txt)" -eq "$tape_before_vat" ] && echo "the payment at 22 % printed nothing"
+find . -name error.log -exec sh -c 'iconv -f CP1251 -t UTF-8 "$1" | grep "Ставка НДС 22%" | tail -n 1' _ {} \;
+version_code=0
+run vorna-cash health || version_code=$?
+summary+=("$(printf '%-12s exit %s' health-10.10.6 "$version_code")")
+run fptr10-emulator version 10.10.8.0
+
 step "Logs"
 find . -name '*.log' -newer vorna.cash.sender.ini | sort
 echo "--- the sender's operation log, the payment:"
