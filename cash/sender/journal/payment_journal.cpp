@@ -2,8 +2,8 @@
 
 #include <sqlite3.h>
 
-#include "cash/sender/journal/journal_connections.h"
 #include "cash/sender/journal/journal_vfs.h"
+#include "cash/sender/journal/kept_journal_connections.h"
 #include "common/platform/platform.h"
 
 // The build pins SQLite: the Windows amalgamation and the system library are

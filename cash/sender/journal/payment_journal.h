@@ -114,7 +114,7 @@ public:
     // is moved aside (kept) and a new one started, with a line in notes.
     // Throws JournalError.
     explicit PaymentJournal(const std::string& path);
-    // Keeps the connection for the next call (journal_connections.h) unless
+    // Keeps the connection for the next call (kept_journal_connections.h) unless
     // anything failed on it.
     ~PaymentJournal();
     PaymentJournal(const PaymentJournal&) = delete;
