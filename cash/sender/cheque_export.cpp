@@ -23,11 +23,123 @@ bool isBlank(const std::string& text) {
     return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
 }
 
+// What the host handed to sendCheque.
+struct ChequeRequest {
+    const std::string& unc;
+    unsigned summa;
+    unsigned comis;
+    const HostPairs& pairs;
+    bool print;
+};
+
+// The host's pairs taken into the payment, and the request written to the
+// operation log and the start log; 99 when that fails.
+int takeRequest(const FrameState& frame, const ChequeRequest& request,
+                const SenderSettings& details, PaymentParameters& payment) {
+    try {
+        std::string parameterLine = "UNC=" + escapedForLog(request.unc) +
+                                    ";SUMMA=" + std::to_string(request.summa) +
+                                    ";COMIS=" + std::to_string(request.comis) + ";";
+        if (request.pairs.count <= 0) parameterLine += "ДЛИНА МАССИВА ПАРАМЕТРОВ НЕ ОПРЕДЕЛЕНА!";
+        for (int i = 0; i < request.pairs.size(); ++i) {
+            payment.take(request.pairs.key(i), request.pairs.value(i));
+            parameterLine += request.pairs.logEntry(i);
+        }
+        logLine(frame, parameterLine);
+        writeStartNote(parameterLine);
+        logLine(frame, "<" + details.cashDriver + ">" +
+                           (request.print ? "<Печатать чек>" : "<Не печатать чек>"));
+        return cash::kSuccess;
+    } catch (const std::exception& e) {
+        logLine(frame, e.what());
+        return cash::kOtherError;
+    } catch (...) {
+        return cash::kOtherError;
+    }
+}
+
+// What refuses the payment before any receipt: a settings code that could
+// name a file elsewhere, the payment's own fields, and a missing transfer
+// number with the journal on. refusalText: the host's text when it is not
+// the result code's own.
+int refusal(const FrameState& frame, const ChequeRequest& request, const std::string& code,
+            bool codeAccepted, const PaymentParameters& payment, const SenderSettings& details,
+            const char*& refusalText) {
+    if (!codeAccepted) {
+        logLine(frame, refusedCodeLine(code));
+        return cash::kInvalidPayment;
+    }
+    const int result =
+        validatePayment(payment.serviceName, request.summa, payment.typeOper, payment.ndsCode,
+                        frame.logName, request.print ? request.unc : std::string());
+    if (result != cash::kSuccess) return result;
+    // The journal knows a payment by its transfer number: without one, every
+    // later payment of the sum would be taken for the first.
+    if (!details.paymentJournal.empty() && isBlank(request.unc)) {
+        logLine(frame,
+                "Не указан номер перевода (UNC): при включённом журнале платежей номер перевода "
+                "обязателен, платёж не выполнен");
+        refusalText = transferNumberRequiredText();
+        return cash::kInvalidPayment;
+    }
+    return cash::kSuccess;
+}
+
+// The cheque script of the payment, written to the operation log.
+std::string chequeScript(const FrameState& frame, const ChequeRequest& request,
+                         const PaymentParameters& payment) {
+    ChequeScriptInput input;
+    input.logging = frame.logging;
+    input.print = request.print;
+    input.unc = request.unc;
+    input.summa = request.summa;
+    input.sale = payment.typeOper == "P";
+    const std::string script = buildChequeScript(input);
+    logLine(frame, script);
+    return script;
+}
+
+JournaledPayment journaledPayment(const ChequeRequest& request, const std::string& code,
+                                  const PaymentParameters& payment) {
+    JournaledPayment journaled;
+    journaled.key = JournalKey{code, request.unc, payment.typeOper};
+    journaled.summa = request.summa;
+    journaled.comis = request.comis;
+    journaled.ndsCode = payment.ndsCode;
+    for (int i = 0; i < request.pairs.size(); ++i)
+        journaled.pairs.emplace_back(request.pairs.key(i), request.pairs.value(i));
+    journaled.print = request.print;
+    return journaled;
+}
+
+// The cheques made from the script and run by the driver, through the
+// journal when it is on; 99 for whatever throws.
+int registerPayment(const FrameState& frame, const ChequeRequest& request, const std::string& code,
+                    const PaymentParameters& payment, const SenderSettings& details,
+                    const std::string& script) {
+    try {
+        Checks cheques(script);
+        cheques.setTaxType(taxTypeIndex(details.cashDriver, payment.ndsCode));
+        cheques.setPaymentType(0);
+        cheques.setParameters(receiptAttributes(details, payment, request.comis, request.print));
+        const std::string journalPath = paymentJournalPath(details);
+        if (journalPath.empty()) return runCashObject(cheques, code);
+        FrameState journalFrame = frame;
+        journalFrame.code = code;
+        return sendJournaled(journaledPayment(request, code, payment), cheques, journalFrame,
+                             journalPath, journalRetentionDays(details));
+    } catch (const std::exception& e) {
+        if (frame.logging) appendErrorLine(errorLogTarget(), e.what());
+        return cash::kOtherError;
+    } catch (...) {
+        return cash::kOtherError;
+    }
+}
+
 int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const HostPairs& pairs,
                    const char** resultTextOut, bool print) {
     writeStartMarker("_sendCheque@28", unc);
-    PaymentParameters payment;
-    int result = cash::kSuccess;
+    const ChequeRequest request{unc, summa, comis, pairs, print};
     const std::string code = pairs.settingsCode();
     writeStartNote(escapedForLog(code));
     const bool codeAccepted = acceptSettingsCode(code);
@@ -36,81 +148,14 @@ int sendChequeCall(const std::string& unc, unsigned summa, unsigned comis, const
     const SenderSettings details = SenderSettings::instance();
     const FrameState frame = prepareLogging();
 
-    try {
-        std::string parameterLine = "UNC=" + escapedForLog(unc) +
-                                    ";SUMMA=" + std::to_string(summa) +
-                                    ";COMIS=" + std::to_string(comis) + ";";
-        if (pairs.count <= 0) parameterLine += "ДЛИНА МАССИВА ПАРАМЕТРОВ НЕ ОПРЕДЕЛЕНА!";
-        for (int i = 0; i < pairs.size(); ++i) {
-            payment.take(pairs.key(i), pairs.value(i));
-            parameterLine += pairs.logEntry(i);
-        }
-        logLine(frame, parameterLine);
-        writeStartNote(parameterLine);
-        logLine(frame,
-                "<" + details.cashDriver + ">" + (print ? "<Печатать чек>" : "<Не печатать чек>"));
-    } catch (const std::exception& e) {
-        logLine(frame, e.what());
-        result = cash::kOtherError;
-    } catch (...) {
-        result = cash::kOtherError;
-    }
-
-    if (result == cash::kSuccess && !codeAccepted) {
-        logLine(frame, refusedCodeLine(code));
-        result = cash::kInvalidPayment;
-    }
-    if (result == cash::kSuccess)
-        result = validatePayment(payment.serviceName, summa, payment.typeOper, payment.ndsCode,
-                                 frame.logName, print ? unc : std::string());
+    PaymentParameters payment;
     const char* refusalText = nullptr;
-    // The journal knows a payment by its transfer number: without one, every
-    // later payment of the sum would be taken for the first.
-    if (result == cash::kSuccess && !details.paymentJournal.empty() && isBlank(unc)) {
-        logLine(frame,
-                "Не указан номер перевода (UNC): при включённом журнале платежей номер перевода "
-                "обязателен, платёж не выполнен");
-        result = cash::kInvalidPayment;
-        refusalText = transferNumberRequiredText();
-    }
-    if (result == cash::kSuccess) {
-        ChequeScriptInput input;
-        input.logging = frame.logging;
-        input.print = print;
-        input.unc = unc;
-        input.summa = summa;
-        input.sale = payment.typeOper == "P";
-        const std::string script = buildChequeScript(input);
-        logLine(frame, script);
-        try {
-            Checks cheques(script);
-            cheques.setTaxType(taxTypeIndex(details.cashDriver, payment.ndsCode));
-            cheques.setPaymentType(0);
-            cheques.setParameters(receiptAttributes(details, payment, comis, print));
-            const std::string journalPath = paymentJournalPath(details);
-            if (journalPath.empty()) {
-                result = runCashObject(cheques, code);
-            } else {
-                FrameState journalFrame = frame;
-                journalFrame.code = code;
-                JournaledPayment journaled;
-                journaled.key = JournalKey{code, unc, payment.typeOper};
-                journaled.summa = summa;
-                journaled.comis = comis;
-                journaled.ndsCode = payment.ndsCode;
-                for (int i = 0; i < pairs.size(); ++i)
-                    journaled.pairs.emplace_back(pairs.key(i), pairs.value(i));
-                journaled.print = print;
-                result = sendJournaled(journaled, cheques, journalFrame, journalPath,
-                                       journalRetentionDays(details));
-            }
-        } catch (const std::exception& e) {
-            if (frame.logging) appendErrorLine(errorLogTarget(), e.what());
-            result = cash::kOtherError;
-        } catch (...) {
-            result = cash::kOtherError;
-        }
-    }
+    int result = takeRequest(frame, request, details, payment);
+    if (result == cash::kSuccess)
+        result = refusal(frame, request, code, codeAccepted, payment, details, refusalText);
+    if (result == cash::kSuccess)
+        result = registerPayment(frame, request, code, payment, details,
+                                 chequeScript(frame, request, payment));
 
     // The health check comes after the work, and only a refused code keeps
     // it away from that code's settings and driver.

@@ -12,7 +12,7 @@
 #include <iostream>
 #include <map>
 
-#include "cash/sender/journal/journal_connections.h"
+#include "cash/sender/journal/kept_journal_connections.h"
 #include "cash/sender/journal/payment_journal.h"
 #include "common/platform/platform.h"
 #include "tests/fullpath/fullpath_host.h"

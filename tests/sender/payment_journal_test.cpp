@@ -4,7 +4,7 @@
 // deleted or changes layout), two threads on one journal, and the key lock
 // that keeps two holders of one payment apart.
 #include "cash/sender/journal/payment_journal.h"
-#include "cash/sender/journal/journal_connections.h"
+#include "cash/sender/journal/kept_journal_connections.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

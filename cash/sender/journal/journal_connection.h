@@ -1,5 +1,5 @@
 // One open connection to the payment journal's database, with the statements
-// prepared on it: kept from call to call (journal_connections.h), it spares a
+// prepared on it: kept from call to call (kept_journal_connections.h), it spares a
 // payment the opening and the preparing, which cost most of its journal work.
 // A statement is reset when its use ends, so that no read transaction stays
 // open between calls and every call reads what other processes committed.

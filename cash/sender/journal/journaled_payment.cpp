@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
@@ -94,6 +95,196 @@ Outcome attemptOutcome(int result, JournaledCash& cash, CashDriverLibrary& drive
     return outcome;
 }
 
+// The journal open, the payment's key held and its record read.
+struct HeldPayment {
+    std::unique_ptr<PaymentJournal> journal;
+    std::unique_ptr<PaymentKeyLock> lock;
+    JournalRecord record;
+    bool known = false;  // the journal has a record of the key
+};
+
+// False, the reason reported, when the journal cannot be used or another
+// process holds the key: the payment is not made (99).
+bool holdPayment(const FrameState& frame, const std::string& journalPath, const JournalKey& key,
+                 HeldPayment& held) {
+    try {
+        held.journal = std::make_unique<PaymentJournal>(journalPath);
+        for (const std::string& note : held.journal->notes()) reportProblem(frame, note);
+        held.lock = std::make_unique<PaymentKeyLock>(journalPath, key);
+        if (!held.lock->held()) {
+            reportProblem(
+                frame, transferName(key) + " уже проводится другим процессом: платёж не выполнен");
+            return false;
+        }
+        held.known = held.journal->find(key, held.record);
+        return true;
+    } catch (const JournalError& e) {
+        reportProblem(frame, std::string(e.what()) + ": платёж не выполнен");
+        return false;
+    }
+}
+
+// The answer a settled record gives without the register: registered or
+// corrected (0, or 100 for another sum), a correction of unknown fate (99).
+// None for a record the payment is still to be made or settled for.
+std::optional<int> answerFromRecord(const FrameState& frame, const JournaledPayment& payment,
+                                    const JournalRecord& record) {
+    const JournalKey& key = payment.key;
+    if (record.state == JournalState::registered || record.state == JournalState::corrected) {
+        // A corrected payment has its receipt too: the correction receipt.
+        const bool corrected = record.state == JournalState::corrected;
+        const std::string receipt = corrected
+                                        ? "чек коррекции: " + receiptText(record.correction.receipt)
+                                        : receiptText(record.receipt);
+        if (record.summa != payment.summa) {
+            reportProblem(frame, transferName(key) + " уже зарегистрирован на сумму " +
+                                     formatAmount(record.summa) + " (" + receipt +
+                                     "), передана сумма " + formatAmount(payment.summa) +
+                                     ": платёж отклонён");
+            return cash::kInvalidPayment;
+        }
+        logLine(frame, transferName(key) + " уже зарегистрирован (журнал платежей): " + receipt);
+        return cash::kSuccess;
+    }
+    if (record.state == JournalState::correcting) {
+        reportProblem(frame, transferName(key) +
+                                 ": начата коррекция, её исход неизвестен; завершите её "
+                                 "командой vorna-cash correct: платёж не выполнен");
+        return cash::kOtherError;
+    }
+    return std::nullopt;
+}
+
+// A record whose last attempt has no known outcome, settled against the
+// fiscal storage: its receipt found (0), or no answer (99). None when the
+// payment is to be made anew, and for a record of any other state.
+std::optional<int> settleLastAttempt(const FrameState& frame, PaymentJournal& journal,
+                                     const JournalKey& key, const JournalRecord& record) {
+    if (record.state != JournalState::started && record.state != JournalState::inDoubt)
+        return std::nullopt;
+    logLine(frame, transferName(key) +
+                       ": исход прошлой попытки неизвестен - сверка с "
+                       "фискальным накопителем ККТ");
+    const SettleOutcome settled = settlePayment(journal, record, frame.code);
+    logLine(frame, "Сверка: " + settled.detail);
+    switch (settled.verdict) {
+        case SettleVerdict::registered:
+            try {
+                journal.finish(key, JournalState::registered, cash::kSuccess, settled.receipt);
+            } catch (const JournalError& e) {
+                reportProblem(frame, e.what());
+            }
+            logLine(frame,
+                    transferName(key) + " уже зарегистрирован: " + receiptText(settled.receipt));
+            return cash::kSuccess;
+        case SettleVerdict::notRegistered:
+        case SettleVerdict::noStartingPoint:
+        case SettleVerdict::unsupported:
+            break;  // no receipt of it can exist, or none can be found: a new payment
+        case SettleVerdict::unreadable:
+        case SettleVerdict::ambiguous: {
+            const std::string text =
+                transferName(key) + ": неизвестно, зарегистрирован ли чек (" + settled.detail +
+                ").\nПроверьте связь с ККТ и её последние документы, затем повторите платёж.";
+            reportProblem(frame, text);
+            showMessageBox(text, "Ошибка!", platform::Icon::error);
+            return cash::kOtherError;
+        }
+    }
+    return std::nullopt;
+}
+
+// The record made (or reset) "started" for this attempt; false, the reason
+// reported, when it cannot be written: the payment is not made (99).
+bool beginAttempt(const FrameState& frame, PaymentJournal& journal, const JournaledPayment& payment,
+                  JournalRecord& record) {
+    record.key = payment.key;
+    record.summa = payment.summa;
+    record.comis = payment.comis;
+    record.ndsCode = payment.ndsCode;
+    record.pairs = payment.pairs;
+    record.print = payment.print;
+    record.pairsKnown = true;
+    try {
+        journal.begin(record);
+        return true;
+    } catch (const JournalError& e) {
+        reportProblem(frame, std::string(e.what()) + ": платёж не выполнен");
+        return false;
+    }
+}
+
+struct Attempt {
+    Outcome outcome;
+    std::string journalFailure;  // the journal's failure inside the driver's run
+};
+
+// The cheques run by the driver through JournaledCash, and the outcome
+// written to the record, also when the run throws.
+Attempt makeAttempt(const FrameState& frame, PaymentJournal& journal, const JournalKey& key,
+                    CashObject& cheques) {
+    Attempt attempt;
+    Outcome& outcome = attempt.outcome;
+    auto settleRecord = [&] {
+        try {
+            journal.finish(key, outcome.state, outcome.result, outcome.receipt);
+        } catch (const JournalError& e) {
+            // The record stays "started" with its starting point: the next
+            // attempt settles it against the register.
+            reportProblem(frame, e.what());
+        }
+    };
+    try {
+        outcome.result = runWithDriver(frame.code, [&](CashDriverLibrary& driver) {
+            JournaledCash cash(*driver.object(), driver.fiscalDocumentQuery(), journal, key);
+            const int result = callDriver([&] { return cheques.Execute(cash); });
+            outcome = attemptOutcome(result, cash, driver);
+            attempt.journalFailure = cash.journalFailure();
+            return result;
+        });
+    } catch (...) {
+        settleRecord();
+        throw;
+    }
+    settleRecord();
+    return attempt;
+}
+
+void reportAttempt(const FrameState& frame, const JournalKey& key, const Attempt& attempt) {
+    if (!attempt.journalFailure.empty())
+        reportProblem(frame, attempt.journalFailure + ": чек не открыт");
+    if (attempt.outcome.state == JournalState::registered)
+        logLine(frame,
+                transferName(key) + " зарегистрирован: " + receiptText(attempt.outcome.receipt));
+    else if (attempt.outcome.state == JournalState::inDoubt)
+        reportProblem(frame, transferName(key) +
+                                 ": неизвестно, зарегистрирован ли чек; повтор платежа сверит его "
+                                 "с фискальным накопителем ККТ");
+}
+
+// The journal's upkeep, after the outcome is recorded and never inside a
+// payment; its failure is reported and changes no result.
+void keepJournalUp(const FrameState& frame, PaymentJournal& journal, const std::string& journalPath,
+                   int retentionDays) {
+    try {
+        const JournalUpkeep upkeep = journal.upkeep(retentionDays);
+        if (upkeep.pruned > 0)
+            logLine(frame, "Журнал платежей: удалено записей старше " +
+                               std::to_string(retentionDays) +
+                               " дней: " + std::to_string(upkeep.pruned));
+        if (upkeep.checkpointed)
+            logLine(frame, "Журнал платежей: записи перенесены в файл " + journalPath + " (" +
+                               (upkeep.dayStarted ? "ежедневно"
+                                                  : "файл " + journalPath + "-wal больше 4 МБ") +
+                               ")");
+        if (upkeep.busy)
+            logLine(frame, "Журнал платежей: перенос записей в файл " + journalPath +
+                               " отложен, журнал занят другим процессом");
+    } catch (const JournalError& e) {
+        reportProblem(frame, e.what());
+    }
+}
+
 }  // namespace
 
 std::string paymentJournalPath(const SenderSettings& settings) {
@@ -126,147 +317,21 @@ int journalRetentionDays(const SenderSettings& settings) {
 
 int sendJournaled(const JournaledPayment& payment, CashObject& cheques, const FrameState& frame,
                   const std::string& journalPath, int retentionDays) {
-    const JournalKey& key = payment.key;
-    std::unique_ptr<PaymentJournal> journal;
-    std::unique_ptr<PaymentKeyLock> lock;
-    JournalRecord record;
-    bool known = false;
     nameJournal(frame, journalPath);
-    try {
-        journal = std::make_unique<PaymentJournal>(journalPath);
-        for (const std::string& note : journal->notes()) reportProblem(frame, note);
-        lock = std::make_unique<PaymentKeyLock>(journalPath, key);
-        if (!lock->held()) {
-            reportProblem(
-                frame, transferName(key) + " уже проводится другим процессом: платёж не выполнен");
-            return cash::kOtherError;
-        }
-        known = journal->find(key, record);
-    } catch (const JournalError& e) {
-        reportProblem(frame, std::string(e.what()) + ": платёж не выполнен");
-        return cash::kOtherError;
+    HeldPayment held;
+    if (!holdPayment(frame, journalPath, payment.key, held)) return cash::kOtherError;
+    if (held.known) {
+        if (const std::optional<int> answer = answerFromRecord(frame, payment, held.record))
+            return *answer;
+        if (const std::optional<int> answer =
+                settleLastAttempt(frame, *held.journal, payment.key, held.record))
+            return *answer;
     }
-
-    if (known &&
-        (record.state == JournalState::registered || record.state == JournalState::corrected)) {
-        // A corrected payment has its receipt too: the correction receipt.
-        const bool corrected = record.state == JournalState::corrected;
-        const std::string receipt = corrected
-                                        ? "чек коррекции: " + receiptText(record.correction.receipt)
-                                        : receiptText(record.receipt);
-        if (record.summa != payment.summa) {
-            reportProblem(frame, transferName(key) + " уже зарегистрирован на сумму " +
-                                     formatAmount(record.summa) + " (" + receipt +
-                                     "), передана сумма " + formatAmount(payment.summa) +
-                                     ": платёж отклонён");
-            return cash::kInvalidPayment;
-        }
-        logLine(frame, transferName(key) + " уже зарегистрирован (журнал платежей): " + receipt);
-        return cash::kSuccess;
-    }
-    if (known && record.state == JournalState::correcting) {
-        reportProblem(frame, transferName(key) +
-                                 ": начата коррекция, её исход неизвестен; завершите её "
-                                 "командой vorna-cash correct: платёж не выполнен");
-        return cash::kOtherError;
-    }
-
-    if (known && (record.state == JournalState::started || record.state == JournalState::inDoubt)) {
-        logLine(frame, transferName(key) +
-                           ": исход прошлой попытки неизвестен - сверка с "
-                           "фискальным накопителем ККТ");
-        const SettleOutcome settled = settlePayment(*journal, record, frame.code);
-        logLine(frame, "Сверка: " + settled.detail);
-        switch (settled.verdict) {
-            case SettleVerdict::registered:
-                try {
-                    journal->finish(key, JournalState::registered, cash::kSuccess, settled.receipt);
-                } catch (const JournalError& e) {
-                    reportProblem(frame, e.what());
-                }
-                logLine(frame, transferName(key) +
-                                   " уже зарегистрирован: " + receiptText(settled.receipt));
-                return cash::kSuccess;
-            case SettleVerdict::notRegistered:
-            case SettleVerdict::noStartingPoint:
-            case SettleVerdict::unsupported:
-                break;  // no receipt of it can exist, or none can be found: a new payment
-            case SettleVerdict::unreadable:
-            case SettleVerdict::ambiguous: {
-                const std::string text =
-                    transferName(key) + ": неизвестно, зарегистрирован ли чек (" + settled.detail +
-                    ").\nПроверьте связь с ККТ и её последние документы, затем повторите платёж.";
-                reportProblem(frame, text);
-                showMessageBox(text, "Ошибка!", platform::Icon::error);
-                return cash::kOtherError;
-            }
-        }
-    }
-
-    record.key = key;
-    record.summa = payment.summa;
-    record.comis = payment.comis;
-    record.ndsCode = payment.ndsCode;
-    record.pairs = payment.pairs;
-    record.print = payment.print;
-    record.pairsKnown = true;
-    try {
-        journal->begin(record);
-    } catch (const JournalError& e) {
-        reportProblem(frame, std::string(e.what()) + ": платёж не выполнен");
-        return cash::kOtherError;
-    }
-
-    Outcome outcome;
-    std::string journalFailure;
-    auto settleRecord = [&] {
-        try {
-            journal->finish(key, outcome.state, outcome.result, outcome.receipt);
-        } catch (const JournalError& e) {
-            // The record stays "started" with its starting point: the next
-            // attempt settles it against the register.
-            reportProblem(frame, e.what());
-        }
-    };
-    try {
-        outcome.result = runWithDriver(frame.code, [&](CashDriverLibrary& driver) {
-            JournaledCash cash(*driver.object(), driver.fiscalDocumentQuery(), *journal, key);
-            const int result = callDriver([&] { return cheques.Execute(cash); });
-            outcome = attemptOutcome(result, cash, driver);
-            journalFailure = cash.journalFailure();
-            return result;
-        });
-    } catch (...) {
-        settleRecord();
-        throw;
-    }
-    settleRecord();
-    if (!journalFailure.empty()) reportProblem(frame, journalFailure + ": чек не открыт");
-    if (outcome.state == JournalState::registered)
-        logLine(frame, transferName(key) + " зарегистрирован: " + receiptText(outcome.receipt));
-    else if (outcome.state == JournalState::inDoubt)
-        reportProblem(frame, transferName(key) +
-                                 ": неизвестно, зарегистрирован ли чек; повтор платежа сверит его "
-                                 "с фискальным накопителем ККТ");
-    // The journal's upkeep comes after the outcome is recorded, never inside a payment.
-    try {
-        const JournalUpkeep upkeep = journal->upkeep(retentionDays);
-        if (upkeep.pruned > 0)
-            logLine(frame, "Журнал платежей: удалено записей старше " +
-                               std::to_string(retentionDays) +
-                               " дней: " + std::to_string(upkeep.pruned));
-        if (upkeep.checkpointed)
-            logLine(frame, "Журнал платежей: записи перенесены в файл " + journalPath + " (" +
-                               (upkeep.dayStarted ? "ежедневно"
-                                                  : "файл " + journalPath + "-wal больше 4 МБ") +
-                               ")");
-        if (upkeep.busy)
-            logLine(frame, "Журнал платежей: перенос записей в файл " + journalPath +
-                               " отложен, журнал занят другим процессом");
-    } catch (const JournalError& e) {
-        reportProblem(frame, e.what());
-    }
-    return outcome.result;
+    if (!beginAttempt(frame, *held.journal, payment, held.record)) return cash::kOtherError;
+    const Attempt attempt = makeAttempt(frame, *held.journal, payment.key, cheques);
+    reportAttempt(frame, payment.key, attempt);
+    keepJournalUp(frame, *held.journal, journalPath, retentionDays);
+    return attempt.outcome.result;
 }
 
 }  // namespace vorna

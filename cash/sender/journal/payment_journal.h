@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,7 @@ struct sqlite3;
 namespace vorna {
 
 class JournalConnection;
+class JournalStatement;
 
 // A journal that cannot be opened, created or written; the text names the
 // file and the system's reason.
@@ -24,6 +26,9 @@ class JournalError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The system's text of an error number, without the line break it ends with.
+std::string journalSystemErrorText(unsigned long code);
 
 struct JournalKey {
     std::string code;      // IBS_CODE (empty: none)
@@ -114,7 +119,7 @@ public:
     // is moved aside (kept) and a new one started, with a line in notes.
     // Throws JournalError.
     explicit PaymentJournal(const std::string& path);
-    // Keeps the connection for the next call (journal_connections.h) unless
+    // Keeps the connection for the next call (kept_journal_connections.h) unless
     // anything failed on it.
     ~PaymentJournal();
     PaymentJournal(const PaymentJournal&) = delete;
@@ -176,6 +181,10 @@ private:
     void migrate(int fromVersion);
     // Syncs the write-ahead log: the commits so far survive a power cut.
     void syncLog(const char* what);
+    // UPDATE payments SET assignments of key's record (the key bound as ?1 to
+    // ?3, the assignments' values by bindValues); what names it in a failure.
+    void updateRecord(const JournalKey& key, const char* assignments, const char* what,
+                      const std::function<void(JournalStatement&)>& bindValues);
     // The write-ahead log's size after this connection's last commit.
     std::int64_t logBytes();
     // False when another connection kept the checkpoint from finishing.

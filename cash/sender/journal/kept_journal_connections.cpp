@@ -1,4 +1,4 @@
-#include "cash/sender/journal/journal_connections.h"
+#include "cash/sender/journal/kept_journal_connections.h"
 
 #include <sqlite3.h>
 
