@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/platform/platform.h"
+#include "common/until_unload.h"
 #include "emulator/state_store.h"
 
 namespace vorna {
@@ -23,16 +24,17 @@ struct Ports {
     std::map<std::string, HeldPort> held;  // by register directory
 };
 
-Ports& ports() {
-    static Ports* made = new Ports;  // never destroyed: instances may outlive static destruction
-    return *made;
-}
+// Deleted when the library is unloaded (a host may load it again); an instance
+// that outlives that finds no table and holds nothing.
+UntilUnload<Ports> ports;
 
 }  // namespace
 
 PortTaking takePort(Instance& instance, const std::string& directory) {
     if (instance.holdsPort) return PortTaking::taken;
-    Ports& p = ports();
+    Ports* table = ports.get();
+    if (!table) return PortTaking::unavailable;
+    Ports& p = *table;
     platform::LockGuard guard(p.lock);
     HeldPort& port = p.held[directory];
     if (!port.lock) {
@@ -54,9 +56,11 @@ PortTaking takePort(Instance& instance, const std::string& directory) {
 
 void releasePort(Instance& instance) {
     if (!instance.holdsPort) return;
-    Ports& p = ports();
-    platform::LockGuard guard(p.lock);
     instance.holdsPort = false;
+    Ports* table = ports.get();
+    if (!table) return;
+    Ports& p = *table;
+    platform::LockGuard guard(p.lock);
     const auto found = p.held.find(instance.portDirectory);
     if (found == p.held.end()) return;
     if (--found->second.holders <= 0) p.held.erase(found);
