@@ -31,7 +31,8 @@ expect() {
 expect vorna.cash.sender.dll "$(printf '%s\n' checkInfoKKT checkKKT checkLinkKKT releaseInfoKKT \
   sendCheque xReport zReport | sort)"
 expect vorna.cash.atol10.dll "$(printf '%s\n' CreateObject CreateObjectWithIni DestroyObject \
-  QueryFiscalDocument QueryRegisterHealth QueryStorageRefusal RegisterCorrection | sort)"
+  QueryFiscalDocument QueryLibraryInfo QueryRegisterBusy QueryRegisterHealth QueryStorageRefusal \
+  RegisterCorrection SetUnattended | sort)"
 declared=$(grep -o 'X([^,]*, *libfptr_[a-z_]*' fptr10/fptr10_api.h |
   sed 's/.*\(libfptr_[a-z_]*\)$/\1/' | sort)
 expect fptr10.dll "$declared"
