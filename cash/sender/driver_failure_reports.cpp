@@ -45,6 +45,15 @@ void reportRateRefusal(CashDriverLibrary& driver) {
     if (info.rateRefusal[0] != '\0') appendErrorLine(errorLogTarget(), info.rateRefusal);
 }
 
+}  // namespace
+
+bool registerWasBusy(CashDriverLibrary& driver) {
+    cash::RegisterBusy busy{};
+    return askDriver(driver.registerBusyQuery(), driver, busy) && busy.number != 0;
+}
+
+namespace {
+
 void reportRegisterBusy(CashDriverLibrary& driver) {
     cash::RegisterBusy busy{};
     if (!askDriver(driver.registerBusyQuery(), driver, busy) || busy.number == 0) return;

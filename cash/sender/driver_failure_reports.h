@@ -12,4 +12,8 @@ class CashDriverLibrary;
 // or another program held the register, and writes what it says; never throws.
 void reportDriverFailure(CashDriverLibrary& driver) noexcept;
 
+// Whether the driver says another program held the register's port when its
+// object last wanted it (false for a driver without the export).
+bool registerWasBusy(CashDriverLibrary& driver);
+
 }  // namespace vorna

@@ -5,6 +5,7 @@
 #include "cash/sender/call_frame.h"
 #include "cash/sender/cash_driver_library.h"
 #include "cash/sender/driver_call.h"
+#include "cash/sender/driver_failure_reports.h"
 #include "cash/sender/driver_run.h"
 #include "cash/sender/dynamic_library.h"
 #include "cash/sender/health/health_status.h"
@@ -30,16 +31,6 @@ void tellCashier(const HealthVerdict& verdict) {
     showMessageBox(
         text, "Состояние ККТ",
         verdict.status == HealthStatus::critical ? platform::Icon::error : platform::Icon::warning);
-}
-
-// Whether the register's port was held by another program when the driver
-// object wanted it.
-bool registerWasBusy(CashDriverLibrary& driver) {
-    const cash::QueryRegisterBusyFunction query = driver.registerBusyQuery();
-    cash::ICash* object = driver.object();
-    if (!query || !object) return false;
-    cash::RegisterBusy busy{};
-    return callDriver([&] { return query(object, &busy); }) == cash::kSuccess && busy.number != 0;
 }
 
 // False when the check could not be made and is left for a later call.
