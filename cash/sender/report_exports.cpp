@@ -4,6 +4,7 @@
 
 #include "cash/sender/call_frame.h"
 #include "cash/sender/driver_run.h"
+#include "cash/sender/reconciliation/reconcile_at_z_report.h"
 #include "cash/sender/report_objects.h"
 #include "common/sender_log.h"
 
@@ -11,7 +12,7 @@ namespace vorna {
 namespace {
 
 int runReportExport(const char* label, const char* title, CashObject& report,
-                    const HostPairs& pairs) {
+                    const HostPairs& pairs, bool closesShift) {
     FrameState frame = startFrame(label, title, pairs);
     int code;
     try {
@@ -20,6 +21,9 @@ int runReportExport(const char* label, const char* title, CashObject& report,
         if (frame.logging) appendErrorLine(mainLogTarget(), e.what());
         code = cash::kOtherError;
     }
+    // The shift is closed: its day can be held against the journal. The
+    // result line stays the call's last line.
+    if (closesShift && code == cash::kSuccess) reconcileAfterZReport(frame);
     logLine(frame, std::to_string(code) + "\r\n");
     return code;
 }
@@ -33,7 +37,7 @@ int VORNA_STDCALL xReport(const vorna::cash::ParameterPair* pairs, int count) {
     return vorna::outsideGuard([&] {
         vorna::XReport report;
         return vorna::runReportExport("_xReport@8", "X-отчет (X-Report) ", report,
-                                      vorna::HostPairs{pairs, count});
+                                      vorna::HostPairs{pairs, count}, false);
     });
 }
 
@@ -41,7 +45,7 @@ int VORNA_STDCALL zReport(const vorna::cash::ParameterPair* pairs, int count) {
     return vorna::outsideGuard([&] {
         vorna::ZReport report;
         return vorna::runReportExport("_zReport@8", "Закрытие смены (Z-Report) ", report,
-                                      vorna::HostPairs{pairs, count});
+                                      vorna::HostPairs{pairs, count}, true);
     });
 }
 }

@@ -62,6 +62,7 @@ const KeyField kKeys[] = {
     {"OfdCritDays", &SenderSettings::ofdCritDays},
     {"HealthCheck", &SenderSettings::healthCheck},
     {"HealthWarnBox", &SenderSettings::healthWarnBox},
+    {"ReconcileOnZReport", &SenderSettings::reconcileOnZReport},
 };
 }  // namespace
 

@@ -39,6 +39,8 @@ struct SenderSettings {
     std::string ofdCritDays;
     std::string healthCheck;
     std::string healthWarnBox;
+    // "Y": the Z report reconciles its day (cash/sender/reconciliation/reconcile_at_z_report.h).
+    std::string reconcileOnZReport;
 
     // The one record of the process, made on first use.
     static SenderSettings& instance();

@@ -63,9 +63,9 @@ std::vector<std::string> splitList(const std::string& text) {
     return items;
 }
 
-const std::vector<std::string> kCommands = {"x-report", "z-report", "check",   "check-link",
-                                            "info",     "send",     "journal", "settle",
-                                            "health",   "correct"};
+const std::vector<std::string> kCommands = {"x-report", "z-report", "check",    "check-link",
+                                            "info",     "send",     "journal",  "settle",
+                                            "health",   "correct",  "reconcile"};
 const std::vector<std::string> kNullable = {"unc", "pairs", "key", "value", "result-text", "info"};
 // The options that gather a list; any other given twice would silently lose a value.
 const std::vector<std::string> kRepeatable = {"--pair", "--answer", "--expect-released", "--null"};
@@ -124,17 +124,23 @@ CommandLine parseCommandLine(int argc, char** argv) {
                     "info, not '" +
                     argument + "'");
             line.nullArguments.push_back(argument);
-        } else if (line.command == "correct" && option == "--date") {
+        } else if ((line.command == "correct" || line.command == "reconcile") &&
+                   option == "--date") {
             line.date = value();
             if (line.date.size() != 10 || line.date[4] != '-' || line.date[7] != '-')
                 throw std::invalid_argument("--date takes a date YYYY-MM-DD");
         } else if (line.command == "correct" && option == "--service") {
             line.service = argumentToCp1251(value());
-        } else if (isJournalCommand(line.command) && option == "--unc") {
+        } else if (isJournalCommand(line.command) && line.command != "reconcile" &&
+                   option == "--unc") {
             line.unc = argumentToCp1251(value());
             uncGiven = true;
-        } else if (line.command == "health" && option == "--json") {
+        } else if ((line.command == "health" || line.command == "reconcile") &&
+                   option == "--json") {
             line.json = true;
+        } else if (line.command == "reconcile" && option == "--csv") {
+            line.csvFile = argumentToCp1251(value());
+            if (line.csvFile.empty()) throw std::invalid_argument("--csv needs a file");
         } else if ((isJournalCommand(line.command) || line.command == "health") &&
                    option == "--code") {
             line.code = argumentToCp1251(value());
@@ -189,7 +195,8 @@ CommandLine parseCommandLine(int argc, char** argv) {
 }
 
 bool isJournalCommand(const std::string& command) {
-    return command == "journal" || command == "settle" || command == "correct";
+    return command == "journal" || command == "settle" || command == "correct" ||
+           command == "reconcile";
 }
 
 bool isHelpOption(const std::string& argument) { return argument == "--help" || argument == "-h"; }
@@ -227,6 +234,12 @@ const char* usageText() {
            "          first day); safe to repeat, it prints the\n"
            "          receipt (fiscal document number, fiscal sign, time); --service names\n"
            "          the service for a record of the journal's earlier version\n"
+           "  reconcile [--date YYYY-MM-DD] [--code IBS_CODE] [--json] [--csv FILE]\n"
+           "          holds the day's journal records (today by default) against every\n"
+           "          fiscal document the register made that day: matched, mismatch,\n"
+           "          missing, foreign, open; exit code 0 all matched, 1 only open records,\n"
+           "          2 any foreign, missing or mismatch, 3 the journal or the fiscal\n"
+           "          storage could not be read; --csv: every record and receipt for Excel\n"
            "options for every command:\n"
            "  --answer yes,no,...      answers the library's message boxes in order\n"
            "  --library PATH           the sender library (default: the one beside vorna-cash)\n"
@@ -238,7 +251,7 @@ const char* usageText() {
            "An option other than --pair, --answer, --expect-released and --null is given\n"
            "at most once.\n"
            "The result code and its text are printed; the exit code is the result code.\n"
-           "exit codes of journal, settle and correct besides the result codes:\n"
+           "exit codes of journal, settle, correct and reconcile besides the result codes:\n"
            "  3    the payment journal cannot be opened, read or written: nothing was done\n"
            "       (correct also gives 3 for a closed shift; its lines tell which)\n"
            "  100  the request is refused: no such record, a --code or a date not accepted\n"

@@ -26,12 +26,14 @@ struct CommandLine {
     std::string typeOper = "P";  // TYPE_OPER of the record (settle)
     std::string since;           // journal: records started on or after this date
     std::string state;           // journal: records in this state
-    bool json = false;           // health: one JSON object instead of the status line
-    std::string date;            // correct: the day of the settlement corrected
+    bool json = false;           // health, reconcile: one JSON object instead of the text
+    std::string date;            // correct: the day corrected; reconcile: the day reconciled
     std::string service;         // correct: the service name of a record of the earlier layout
     // journal --check: the journal's files checked; journal --backup FILE: a copy made
     bool checkFiles = false;
     std::string backupFile;
+    // reconcile --csv FILE: the day's table written for Excel
+    std::string csvFile;
     bool wantsNull(const std::string& argument) const;
 };
 
@@ -41,7 +43,7 @@ CommandLine parseCommandLine(int argc, char** argv);
 // The usage text.
 const char* usageText();
 
-// journal, settle and correct: commands on the payment journal itself.
+// journal, settle, correct and reconcile: commands on the payment journal itself.
 bool isJournalCommand(const std::string& command);
 
 // "--help" or "-h": the usage is printed and the tool exits with 0.

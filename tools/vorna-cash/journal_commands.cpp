@@ -17,6 +17,7 @@
 #include "common/platform/platform.h"
 #include "common/settings_code.h"
 #include "tools/vorna-cash/exit_codes.h"
+#include "tools/vorna-cash/reconcile_command.h"
 
 namespace vorna {
 namespace tool {
@@ -139,6 +140,10 @@ int runJournalCommand(const CommandLine& line) {
         print("journal: дата " + line.since + " не распознана");
         return cash::kInvalidPayment;
     }
+    if (line.command == "reconcile" && !line.date.empty() && !isCalendarDate(line.date)) {
+        print("reconcile: дата " + line.date + " не распознана");
+        return cash::kInvalidPayment;
+    }
     loadSettingsFile(senderIniName(std::string()));
     if (!line.code.empty()) loadSettingsFile(senderIniName(line.code));
     const SenderSettings& settings = SenderSettings::instance();
@@ -155,6 +160,7 @@ int runJournalCommand(const CommandLine& line) {
         PaymentJournal journal(path);
         for (const std::string& note : journal.notes()) print(note);
         if (line.command == "settle") return settle(journal, line);
+        if (line.command == "reconcile") return runReconcileCommand(journal, line);
         if (line.command == "correct") {
             CorrectionRequest request;
             request.key = JournalKey{line.code, line.unc, line.typeOper};
