@@ -48,12 +48,13 @@ std::string RegisterFolder::file(const char* name) const {
     return directory_ + platform::pathSeparator() + name;
 }
 
-void RegisterFolder::runTool(const std::vector<std::string>& arguments) const {
+std::string RegisterFolder::runTool(const std::vector<std::string>& arguments) const {
     std::vector<std::string> full = {"--dir", directory_};
     full.insert(full.end(), arguments.begin(), arguments.end());
     std::ostringstream out, err;
     if (emulator::tool::runCommand(full, out, err) != 0)
         throw std::runtime_error("fptr10-emulator " + arguments.front() + ": " + err.str());
+    return out.str();
 }
 
 void RegisterFolder::initialise(const std::vector<std::string>& initOptions) const {

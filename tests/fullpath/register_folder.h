@@ -22,6 +22,10 @@ public:
     // ... and puts them back, with an empty trace and no contract violations.
     void restore() const;
 
+    // Runs the emulator tool on this register; its standard output. Throws
+    // when the tool fails.
+    std::string runTool(const std::vector<std::string>& arguments) const;
+
     // Appends one fault to the state's fault list.
     void addFault(const nlohmann::json& fault) const;
     // No faults left, paper in, cover closed, the line up again.
@@ -38,7 +42,6 @@ private:
     std::string file(const char* name) const;
     nlohmann::json readState() const;
     void writeState(const nlohmann::json& state) const;
-    void runTool(const std::vector<std::string>& arguments) const;
 
     std::string directory_;
     std::string savedState_, savedJournal_;
