@@ -321,14 +321,7 @@ int RegisterMachine::fnQueryData() {
                 number->asInt() > s_["counters"]["document"].get<std::int64_t>())
                 return error::invalidParameter;
             json document;
-            // A journal out of order (kept over a new register) is searched from its end.
-            if (!journalDocumentByNumber(session_.directory(), number->asInt(), document) &&
-                !latestJournalDocument(
-                    session_.directory(),
-                    [&](const json& d) {
-                        return d["document"].get<std::int64_t>() == number->asInt();
-                    },
-                    document))
+            if (!journalDocumentByNumber(session_.directory(), number->asInt(), document))
                 return error::invalidParameter;
             if (kind->asInt() == libfptr::fndt::documentByNumber) {
                 describeDocument(document, out);
