@@ -15,6 +15,8 @@ namespace emulator {
 struct Instance {
     int number = 0;  // counts the instances of the process, for the trace
     bool opened = false;
+    // The register's own keyboard: no line to the host that could be lost.
+    bool keyboard = false;
     // The connection holds its process's share of the register's port
     // (register_port.h) from its open to its close or destruction.
     bool holdsPort = false;

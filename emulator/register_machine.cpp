@@ -69,6 +69,7 @@ std::int64_t RegisterMachine::receiptTotal() const {
 // ---- checks -----------------------------------------------------------------
 
 int RegisterMachine::requireConnection() const {
+    if (instance_.keyboard) return 0;
     if (!instance_.opened || s_["connectionLost"].get<bool>()) return error::notConnected;
     return 0;
 }

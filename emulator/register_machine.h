@@ -54,6 +54,19 @@ public:
     int beginNonfiscalDocument();
     int endNonfiscalDocument();
 
+    // A receipt a cashier types on the register's keyboard (the instance is
+    // the keyboard): one position of the sum without VAT paid in cash, the
+    // shift opened first when it is closed. Nothing is registered when it is
+    // refused; done tells what was.
+    struct TypedReceipt {
+        int shiftOpenedBy = 0;  // the shift opening's document, when the receipt opened it
+        int document = 0;       // 0: the receipt was not registered
+        int receiptNumber = 0;
+        std::int64_t fiscalSign = 0;
+        std::int64_t at = 0;
+    };
+    int typeReceipt(int receiptType, std::int64_t kopecks, TypedReceipt& done);
+
     // The register's clock now.
     std::int64_t now() const;
     // 0, 1 open, 2 open for more than 24 hours.

@@ -1,5 +1,8 @@
 #include "emulator/register_machine.h"
 
+#include <cstdio>
+#include <memory>
+
 #include "emulator/errors.h"
 #include "emulator/file_io.h"
 #include "fptr10/fptr10_numbers.h"
@@ -42,6 +45,91 @@ bool latestJournalDocument(const std::string& directory, Wanted wanted, json& fo
         }
         if (whole) return false;
     }
+}
+
+// The number of a journal line's document; false for a line that is no
+// document (damaged, or without "document").
+bool documentOfLine(const std::string& text, json& line, std::int64_t& number) {
+    line = json::parse(text, nullptr, false);
+    if (!line.is_object() || !line.contains("document") || !line["document"].is_number_integer())
+        return false;
+    number = line["document"].get<std::int64_t>();
+    return true;
+}
+
+// The line that starts at offset, without its newline; false at the end.
+bool readLineAt(std::FILE* file, long offset, std::string& text) {
+    if (std::fseek(file, offset, SEEK_SET) != 0) return false;
+    text.clear();
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, file)) {
+        text += buffer;
+        if (text.back() == '\n') {
+            text.pop_back();
+            return true;
+        }
+    }
+    return !text.empty();
+}
+
+// Where the first line starting at or after offset starts.
+long lineStartFrom(std::FILE* file, long offset) {
+    if (offset == 0) return 0;
+    if (std::fseek(file, offset - 1, SEEK_SET) != 0) return -1;
+    for (int c; (c = std::getc(file)) != EOF;)
+        if (c == '\n') break;
+    return std::ftell(file);
+}
+
+// The document of this number. The journal is written in document order, so
+// the file is searched by halving its byte range: a read costs a few lines
+// whether the storage holds ten documents or a hundred thousand.
+bool journalDocumentByNumber(const std::string& directory, std::int64_t number, json& found) {
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file(
+        std::fopen(emulatorFile(directory, kJournalFileName).c_str(), "rbN"));
+    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(file.get());
+    if (size < 0) return false;
+    // The wanted line, if any, starts in [low, high]; low is a line's start.
+    long low = 0, high = size;
+    std::string text;
+    json line;
+    std::int64_t n = 0;
+    while (high - low > 8192) {
+        const long middle = low + (high - low) / 2;
+        long at = lineStartFrom(file.get(), middle);
+        if (at < 0) return false;
+        bool numbered = false;
+        long next = at;
+        while (at < high && readLineAt(file.get(), at, text)) {
+            next = std::ftell(file.get());
+            if ((numbered = documentOfLine(text, line, n))) break;
+            at = next;
+        }
+        if (!numbered) {
+            high = middle;  // no document starts in [middle, high)
+        } else if (n < number) {
+            low = next;
+        } else if (n > number) {
+            high = at;
+        } else {
+            found = std::move(line);
+            return true;
+        }
+    }
+    for (long at = low; at <= high && readLineAt(file.get(), at, text);) {
+        const long next = std::ftell(file.get());
+        if (documentOfLine(text, line, n) && n >= number) {
+            if (n != number) return false;
+            found = std::move(line);
+            return true;
+        }
+        at = next;
+    }
+    return false;
 }
 
 int fnDocumentType(const json& document) {
@@ -228,14 +316,12 @@ int RegisterMachine::fnQueryData() {
         case libfptr::fndt::documentByNumber:
         case libfptr::fndt::ticketByNumber: {
             const ParamValue* number = instance_.input.find(libfptr::param::documentNumber);
-            if (!number) return error::invalidParameter;
+            // The storage holds documents 1 .. the last one, nothing else.
+            if (!number || number->asInt() < 1 ||
+                number->asInt() > s_["counters"]["document"].get<std::int64_t>())
+                return error::invalidParameter;
             json document;
-            if (!latestJournalDocument(
-                    session_.directory(),
-                    [&](const json& d) {
-                        return d["document"].get<std::int64_t>() == number->asInt();
-                    },
-                    document))
+            if (!journalDocumentByNumber(session_.directory(), number->asInt(), document))
                 return error::invalidParameter;
             if (kind->asInt() == libfptr::fndt::documentByNumber) {
                 describeDocument(document, out);

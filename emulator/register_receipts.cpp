@@ -269,6 +269,65 @@ int RegisterMachine::closeReceipt() {
     return printed ? print(lines) : 0;
 }
 
+int RegisterMachine::typeReceipt(int receiptType, std::int64_t kopecks, TypedReceipt& done) {
+    done = TypedReceipt();
+    if ((receiptType != libfptr::rt::sell && receiptType != libfptr::rt::sellReturn) ||
+        kopecks <= 0)
+        return error::invalidParameter;
+    // Everything that would refuse the receipt is checked before the shift is
+    // opened for it, so that a refusal leaves no document behind.
+    if (int e = requireNoDocument()) return e;
+    if (int e = requirePrinter()) return e;
+    if (int e = requireStorageAcceptsDocuments()) return e;
+    const int shift = shiftState();
+    if (shift == 2) return error::shiftExpired;
+    if (!moneyComesIn(receiptType) && kopecks > s_["cashBalance"].get<std::int64_t>())
+        return error::notEnoughCash;
+
+    ParamSet& in = instance_.input;
+    auto documents = [this] { return s_["counters"]["document"].get<int>(); };
+    if (shift == 0) {
+        const int before = documents();
+        in.clear();
+        const int e = openShift();
+        if (documents() != before) done.shiftOpenedBy = documents();
+        if (e) return e;
+    }
+    const int before = documents();
+    in.clear();
+    in.set(libfptr::param::receiptType, ParamValue::ofInt(receiptType));
+    int e = openReceipt();
+    if (!e) {
+        in.clear();
+        in.set(libfptr::param::commodityName, ParamValue::ofText(u8"Товар"));
+        in.set(libfptr::param::price, ParamValue::ofDouble(roubles(kopecks)));
+        in.set(libfptr::param::quantity, ParamValue::ofDouble(1));
+        in.set(libfptr::param::taxType, ParamValue::ofInt(libfptr::tax::no));
+        if (s_["registration"]["1209"].get<int>() >= libfptr::ffd::v12)
+            in.set(libfptr::tag::measure, ParamValue::ofInt(libfptr::measure::piece));
+        e = registration();
+    }
+    if (!e) {
+        in.clear();
+        in.set(libfptr::param::paymentType, ParamValue::ofInt(libfptr::payment::cash));
+        in.set(libfptr::param::paymentSum, ParamValue::ofDouble(roubles(kopecks)));
+        e = payment();
+    }
+    if (!e) e = closeReceipt();
+    in.clear();
+    if (documents() != before) {
+        // Registered, even when the paper ended while it printed.
+        done.document = documents();
+        done.receiptNumber = s_["counters"]["receipt"].get<int>();
+        done.fiscalSign = fiscalSign(done.document, kopecks);
+        done.at = s_["lastDocument"]["time"].get<std::int64_t>();
+    } else if (s_["receipt"].is_object()) {
+        // Refused before it was registered: the cashier clears it.
+        s_["receipt"] = nullptr;
+    }
+    return e;
+}
+
 int RegisterMachine::cancelReceipt() {
     if (int e = requireConnection()) return e;
     if (!s_["receipt"].is_object()) return error::noReceiptOpen;

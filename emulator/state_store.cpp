@@ -153,7 +153,23 @@ bool StateSession::save() {
 }
 
 bool StateSession::appendLine(const std::string& fileName, const std::string& line) {
-    return appendToFile(emulatorFile(directory_, fileName), line + "\n");
+    if (!holding_) return appendToFile(emulatorFile(directory_, fileName), line + "\n");
+    for (auto& file : held_)
+        if (file.first == fileName) {
+            file.second += line + "\n";
+            return true;
+        }
+    held_.emplace_back(fileName, line + "\n");
+    return true;
+}
+
+bool StateSession::flushAppends() {
+    bool ok = true;
+    for (const auto& file : held_)
+        ok = appendToFile(emulatorFile(directory_, file.first), file.second) && ok;
+    held_.clear();
+    holding_ = false;
+    return ok;
 }
 
 }  // namespace emulator

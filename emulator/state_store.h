@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -50,6 +52,11 @@ public:
     bool save();
     // Appends one line to a file of the emulator directory.
     bool appendLine(const std::string& fileName, const std::string& line);
+    // From here on appended lines are kept in memory until flushAppends(),
+    // so that thousands of documents cost one write per file.
+    void holdAppends() { holding_ = true; }
+    // Writes the held lines (each file in one append) and stops holding.
+    bool flushAppends();
 
 private:
     std::string directory_;
@@ -58,6 +65,8 @@ private:
     std::string savedText_;
     bool ok_ = false;
     std::string problem_;
+    bool holding_ = false;
+    std::vector<std::pair<std::string, std::string>> held_;  // file name, its lines
 };
 
 }  // namespace emulator

@@ -13,7 +13,9 @@
 #include "emulator/errors.h"
 #include "emulator/faults.h"
 #include "emulator/file_io.h"
+#include "emulator/instance.h"
 #include "emulator/library_version.h"
+#include "emulator/register_machine.h"
 #include "emulator/state_store.h"
 #include "fptr10/fptr10_numbers.h"
 
@@ -83,7 +85,7 @@ int toInt(const std::string& text, const char* what) {
     return v;
 }
 
-// Seconds of "+90", "90s", "30m", "25h", "2d".
+// Seconds of "+90", "90s", "30m", "25h", "2d"; "-3d" is back.
 long long durationSeconds(std::string text) {
     if (!text.empty() && text[0] == '+') text.erase(0, 1);
     long long unit = 1;
@@ -249,7 +251,8 @@ int cmdSet(const std::string& dir, const Options& o, std::ostream& out, std::ost
 
 int cmdClock(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 1) {
-        err << "fptr10-emulator: clock needs +DURATION (e.g. +25h) or reset\n";
+        err << "fptr10-emulator: clock needs +DURATION (e.g. +25h), -DURATION (e.g. -3d) or "
+               "reset\n";
         return 1;
     }
     return withState(dir, err, [&](json& state) {
@@ -262,6 +265,109 @@ int cmdClock(const std::string& dir, const Options& o, std::ostream& out, std::o
             << "\n";
         return 0;
     });
+}
+
+// Kopecks of a positive sum of roubles with at most two decimals ("77",
+// "77.00", "0.5"); false for anything else.
+bool parseRoubles(const std::string& text, long long& kopecks) {
+    const std::size_t dot = text.find('.');
+    const std::string whole = text.substr(0, dot);
+    const std::string cents = dot == std::string::npos ? "" : text.substr(dot + 1);
+    auto digits = [](const std::string& t) {
+        for (char c : t)
+            if (c < '0' || c > '9') return false;
+        return true;
+    };
+    if (whole.empty() || whole.size() > 12 || !digits(whole) || !digits(cents) ||
+        (dot != std::string::npos && (cents.empty() || cents.size() > 2)))
+        return false;
+    std::string hundredths = cents;
+    hundredths.resize(2, '0');
+    kopecks = std::stoll(whole) * 100 + std::stoll(hundredths);
+    return kopecks > 0;
+}
+
+// Receipts typed on the register's keyboard: fiscal documents as the
+// library's make, without a host. All of them are made under one hold of
+// the register's lock and written to the journal and tape in one go.
+int cmdReceipt(const std::string& dir, const Options& o, std::ostream& out, std::ostream& err) {
+    for (const auto& option : o.named)
+        if (option.first != "--sum" && option.first != "--type" && option.first != "--count") {
+            err << "fptr10-emulator: receipt takes --sum, --type and --count, not " << option.first
+                << "\n";
+            return 1;
+        }
+    long long kopecks = 0;
+    if (!o.positional.empty() || !parseRoubles(o.get("--sum"), kopecks)) {
+        err << "fptr10-emulator: receipt --sum takes a positive sum of roubles with at most two "
+               "decimals (77, 77.00, 0.5), not \""
+            << o.get("--sum") << "\"\n";
+        return 1;
+    }
+    const std::string type = o.get("--type", "sale");
+    if (type != "sale" && type != "return") {
+        err << "fptr10-emulator: receipt --type is sale or return\n";
+        return 1;
+    }
+    const std::string countText = o.get("--count", "1");
+    long long count = 0;
+    if (countText.empty() || countText.size() > 7 ||
+        countText.find_first_not_of("0123456789") != std::string::npos ||
+        (count = std::stoll(countText)) < 1) {
+        err << "fptr10-emulator: receipt --count takes a whole number from 1 to 9999999\n";
+        return 1;
+    }
+    const int receiptType = type == "sale" ? libfptr::rt::sell : libfptr::rt::sellReturn;
+
+    StateSession session(dir);
+    if (!session.ok()) {
+        err << "fptr10-emulator: " << session.problem() << "\n";
+        return 2;
+    }
+    session.holdAppends();
+    Instance keyboard;
+    keyboard.keyboard = true;
+    keyboard.opened = true;
+    RegisterMachine machine(session, keyboard);
+    // Few receipts are listed one by one; many get one summary line.
+    const bool listed = count <= 20;
+    long long made = 0;
+    int first = 0, last = 0, failure = 0;
+    for (; made < count; ++made) {
+        RegisterMachine::TypedReceipt done;
+        failure = machine.typeReceipt(receiptType, kopecks, done);
+        if (done.shiftOpenedBy != 0)
+            out << "open shift: document " << done.shiftOpenedBy << ", shift "
+                << session.state()["shift"]["number"].get<int>() << "\n";
+        if (done.document != 0) {
+            if (first == 0) first = done.document;
+            last = done.document;
+            if (listed)
+                out << "receipt: document " << done.document << ", " << type << " "
+                    << moneyText(kopecks) << ", fiscal sign " << done.fiscalSign << ", "
+                    << formatTime(done.at) << "\n";
+        }
+        if (failure != 0) {
+            if (done.document != 0) ++made;
+            break;
+        }
+    }
+    const bool written = session.flushAppends();
+    if (!session.save() || !written) {
+        err << "fptr10-emulator: cannot write the register's files in " << dir << "\n";
+        return 2;
+    }
+    if (!listed && made > 0)
+        out << "receipts: " << made << ", documents " << first << ".." << last << "\n";
+    if (failure != 0) {
+        const error::Reported reported = error::report(failure, error::Convention::current);
+        err << "fptr10-emulator: the register refuses the receipt: error " << reported.code << " \""
+            << reported.text << "\"";
+        if (made > 0) err << " (after " << made << " receipts)";
+        err << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 // The version of the library the emulator acts as, and so its tax type numbers.
@@ -453,7 +559,13 @@ void printUsage(std::ostream& out) {
            "  set KEY VALUE             e.g. set paper false, set registration.1057 4, set trace "
            "true,\n"
            "                            set errors legacy (the older direct failure numbers)\n"
-           "  clock +DURATION | reset   move the register's clock (+90s, +30m, +25h, +2d)\n"
+           "  clock +DURATION | -DURATION | reset\n"
+           "                            move the register's clock forward or back (+90s, +30m,\n"
+           "                            +25h, +2d, -3d); documents keep the time they were made\n"
+           "  receipt --sum RUBLES [--type sale|return] [--count N]\n"
+           "                            N receipts typed on the register's keyboard (default 1):\n"
+           "                            one position without VAT, paid in cash; the shift is\n"
+           "                            opened first when it is closed\n"
            "  fault paper-out [--after-lines N] [--function F] [--timing before|after]\n"
            "  fault cover-open [--function F] [--timing before|after]\n"
            "  fault connection-refused [--timing before|after]\n"
@@ -496,6 +608,7 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (command == "show") return cmdShow(dir, out, err);
         if (command == "set") return cmdSet(dir, o, out, err);
         if (command == "clock") return cmdClock(dir, o, out, err);
+        if (command == "receipt") return cmdReceipt(dir, o, out, err);
         if (command == "fault") return cmdFault(dir, o, out, err);
         if (command == "fn") return cmdFn(dir, o, out, err);
         if (command == "version") return cmdVersion(dir, o, out, err);

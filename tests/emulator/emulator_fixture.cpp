@@ -5,6 +5,9 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "emulator/state_store.h"
 
@@ -220,6 +223,10 @@ int EmulatorTest::runProgram(const std::string& program, const std::string& argu
         platform::pathSeparator() == '\\' ? "\"" + command + "\"" : command;
     int rc = std::system(shellCommand.c_str());
     if (output) *output = readFile(out);
+#ifndef _WIN32
+    // A POSIX system() gives the wait status; the exit code is its high byte.
+    if (rc != -1 && WIFEXITED(rc)) rc = WEXITSTATUS(rc);
+#endif
     return rc;
 }
 
