@@ -50,9 +50,19 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 // The send arguments of one payment (sale P or return V) of this number and sum.
 std::vector<std::string> sendArguments(const std::string& unc, const std::string& kopecks,
                                        const std::string& type = "P") {
-    return {"send",   "--unc",         unc,      "--sum",         kopecks,
-            "--pair", "SHORT=Услуга",  "--pair", "NDS_CODE=1105", "--pair",
-            "TYPE_OPER=" + type, "--pair", "TYPE_OPL=NAL"};
+    return {"send",
+            "--unc",
+            unc,
+            "--sum",
+            kopecks,
+            "--pair",
+            "SHORT=Услуга",
+            "--pair",
+            "NDS_CODE=1105",
+            "--pair",
+            "TYPE_OPER=" + type,
+            "--pair",
+            "TYPE_OPL=NAL"};
 }
 
 struct Reconciled {
@@ -68,8 +78,7 @@ struct Reconciled {
 
 class ReconcileFullPath : public ::testing::Test {
 protected:
-    explicit ReconcileFullPath(const std::string& more = "")
-        : path{kRegister, kSettings + more} {}
+    explicit ReconcileFullPath(const std::string& more = "") : path{kRegister, kSettings + more} {}
 
     void SetUp() override {
         // The first payment of the day opens the shift.
@@ -166,7 +175,8 @@ TEST_F(ReconcileFullPath, AReceiptTypedOnTheRegisterIsForeign) {
 
     const ProcessResult text = path.run({"reconcile"});
     EXPECT_EQ(text.exitCode, 2);
-    EXPECT_THAT(text.output, HasSubstr("foreign: " + utf8("ФД № ") + std::to_string(lastDocument())));
+    EXPECT_THAT(text.output,
+                HasSubstr("foreign: " + utf8("ФД № ") + std::to_string(lastDocument())));
 }
 
 TEST_F(ReconcileFullPath, AJournalThatNamesAnotherReceiptOrSumIsFound) {
@@ -326,8 +336,7 @@ TEST_F(ReconcileAtZReport, ADiscrepancyGetsOneBoxAndTheZReportItsOwnResult) {
     EXPECT_EQ(occurrences(z.errors, utf8("[Сверка с фискальным накопителем]")), 1u) << z.errors;
     EXPECT_THAT(z.errors, HasSubstr(utf8("чужих чеков: 1")));
     EXPECT_THAT(path.host.fileText(csvPath()), HasSubstr("\nforeign;"));
-    EXPECT_THAT(errorLog(),
-                HasSubstr(utf8("чужих 1, нет чека 0")));
+    EXPECT_THAT(errorLog(), HasSubstr(utf8("чужих 1, нет чека 0")));
 }
 
 TEST_F(ReconcileAtZReport, AFailedReconciliationIsLoggedAndTheZReportStands) {
@@ -336,8 +345,7 @@ TEST_F(ReconcileAtZReport, AFailedReconciliationIsLoggedAndTheZReportStands) {
     const ProcessResult z = path.run({"z-report"});
     EXPECT_THAT(z.output, HasSubstr("result: 0")) << z.output << z.errors;
     EXPECT_THAT(z.errors, Not(HasSubstr(utf8("[Сверка с фискальным накопителем]"))));
-    EXPECT_THAT(errorLog(),
-                HasSubstr(utf8("Сверка не выполнена: ")))
+    EXPECT_THAT(errorLog(), HasSubstr(utf8("Сверка не выполнена: ")))
         << utf8(path.host.fileText(path.host.operationLog()));
     EXPECT_FALSE(path.host.exists(csvPath()));
 }
