@@ -4,7 +4,8 @@
 # libraries in a work folder, then calls the sender the way a banking host
 # does: check the link, the register information, the payment of the worked
 # example, an X report; finally shows the receipt on the register's tape and
-# the result codes with their texts. The register's fiscal storage expires in
+# the result codes with their texts, and the day reconciled against the
+# register's fiscal storage. The register's fiscal storage expires in
 # 10 days: `vorna-cash health` says WARNING (exit code 1), and the first
 # payment of the day shows the cashier one warning box and is registered.
 #
@@ -20,7 +21,7 @@ case "${1:-}" in
   "") ;;
   --native) mode=native ;;
   -h | --help)
-    sed -n '2,14p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+    sed -n '2,15p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
     exit 0
     ;;
   *)
@@ -267,6 +268,23 @@ run vorna-cash health || version_code=$?
 summary+=("$(printf '%-12s exit %s' health-10.10.6 "$version_code")")
 run fptr10-emulator version 10.10.8.0
 
+# The day's refusals put right: 4713 gets its correction receipt, 4715 is
+# sent again on the current library. Then the day is reconciled: the journal's
+# records against every document of the fiscal storage, all matched.
+correct_call correct-4713 correct --unc 4713
+host_call send-vat22-again send --unc 4715 --sum 12200 --pair TYPE_OPER=P \
+  --pair SHORT=Услуга --pair NDS_CODE=2022 --pair TYPE_OPL=NAL --answer ok
+reconcile_call() {
+  local title=$1
+  shift
+  step "$title: vorna-cash $*"
+  local code=0
+  run vorna-cash "$@" || code=$?
+  echo "exit code: $code (0 all matched, 1 open records, 2 discrepancies, 3 unknown)"
+  summary+=("$(printf '%-12s exit %s' "$title" "$code")")
+}
+reconcile_call reconcile reconcile --csv reconcile.csv
+
 step "Logs"
 find . -name '*.log' -newer vorna.cash.sender.ini | sort
 echo "--- the sender's operation log, the payment:"
@@ -289,3 +307,7 @@ cat <<'EOF'
 EOF
 echo
 echo "work folder: $work"
+# The work folder is left with every document matched: a receipt typed on the
+# register's keyboard is what reconciliation exists to find.
+if [ "$mode" = win32 ]; then exe=.exe; else exe=; fi
+echo "try there: fptr10-emulator$exe receipt --sum 77.00, then vorna-cash$exe reconcile (exit code 2: foreign)"
