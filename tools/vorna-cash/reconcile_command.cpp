@@ -16,7 +16,7 @@ namespace tool {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 std::string utf8(const std::string& cp1251) { return platform::cp1251ToUtf8(cp1251); }
 
