@@ -170,6 +170,9 @@ std::int64_t unixTime();
 void sleepMilliseconds(unsigned milliseconds);
 // The calling process's identifier.
 unsigned long processId();
+// The exit code of a command from what std::system returned (a wait status on
+// POSIX, the code itself on Windows); -1 when the command did not exit.
+int systemExitCode(int systemResult);
 // The computer's name, read into a 16-byte buffer (at most 15 characters); empty on failure.
 std::string computerName();
 // The user name of the calling thread; false on failure (lastError() tells why).

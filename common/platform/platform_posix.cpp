@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -361,6 +362,11 @@ void sleepMilliseconds(unsigned milliseconds) {
 }
 
 unsigned long processId() { return static_cast<unsigned long>(getpid()); }
+
+int systemExitCode(int systemResult) {
+    if (systemResult == -1 || !WIFEXITED(systemResult)) return -1;
+    return WEXITSTATUS(systemResult);
+}
 
 std::string computerName() {
     int saved = errno;

@@ -323,6 +323,8 @@ void sleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
 unsigned long processId() { return GetCurrentProcessId(); }
 
+int systemExitCode(int systemResult) { return systemResult; }
+
 std::string computerName() {
     DWORD saved = GetLastError();
     char buffer[16] = {0};

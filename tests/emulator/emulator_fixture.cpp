@@ -1,13 +1,11 @@
 #include "tests/emulator/emulator_fixture.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 #include "emulator/state_store.h"
 
@@ -45,6 +43,15 @@ void Device::setBytes(int id, const std::string& bytes) {
 int Device::getInt(int id) { return lib().libfptr_get_param_int(handle_, id); }
 bool Device::getBool(int id) { return lib().libfptr_get_param_bool(handle_, id) != 0; }
 double Device::getDouble(int id) { return lib().libfptr_get_param_double(handle_, id); }
+
+std::string Device::getDateTime(int id) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    lib().libfptr_get_param_datetime(handle_, id, &year, &month, &day, &hour, &minute, &second);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
+                  minute, second);
+    return stamp;
+}
 
 std::string Device::getText(int id) {
     std::wstring buffer(8, L'\0');
@@ -223,11 +230,7 @@ int EmulatorTest::runProgram(const std::string& program, const std::string& argu
         platform::pathSeparator() == '\\' ? "\"" + command + "\"" : command;
     int rc = std::system(shellCommand.c_str());
     if (output) *output = readFile(out);
-#ifndef _WIN32
-    // A POSIX system() gives the wait status; the exit code is its high byte.
-    if (rc != -1 && WIFEXITED(rc)) rc = WEXITSTATUS(rc);
-#endif
-    return rc;
+    return platform::systemExitCode(rc);
 }
 
 int EmulatorTest::runTool(const std::string& arguments, std::string* output) const {

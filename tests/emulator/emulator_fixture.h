@@ -39,6 +39,8 @@ public:
     bool getBool(int id);
     double getDouble(int id);
     std::string getText(int id);
+    // A date-time parameter as "YYYY-MM-DD HH:MM:SS".
+    std::string getDateTime(int id);
     std::string getBytes(int id);
     // The description of the last error, UTF-8.
     std::string errorText();

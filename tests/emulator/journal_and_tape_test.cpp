@@ -214,13 +214,7 @@ TEST_F(JournalAndTapeTest, FiscalStorageDocumentQueries) {
     EXPECT_DOUBLE_EQ(123.45, d_.getDouble(param::receiptSum));
     EXPECT_EQ(std::to_string(j[1]["fiscalSign"].get<std::int64_t>()),
               d_.getText(param::fiscalSign));
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    d_.lib().libfptr_get_param_datetime(d_.handle(), param::dateTime, &year, &month, &day, &hour,
-                                        &minute, &second);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
-                  minute, second);
-    EXPECT_EQ(j[1]["time"].get<std::string>(), stamp);
+    EXPECT_EQ(j[1]["time"].get<std::string>(), d_.getDateTime(param::dateTime));
 
     d_.setInt(param::documentNumber, 1);
     ASSERT_EQ(0, d_.fnQuery(fndt::documentByNumber));

@@ -18,16 +18,6 @@ protected:
         d.setInt(param::documentNumber, n);
         return d.fnQuery(fndt::documentByNumber);
     }
-    // The date and time parameter 65590 as "YYYY-MM-DD HH:MM:SS".
-    static std::string dateTimeOf(Device& d) {
-        int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-        d.lib().libfptr_get_param_datetime(d.handle(), param::dateTime, &year, &month, &day, &hour,
-                                           &minute, &second);
-        char stamp[32];
-        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
-                      minute, second);
-        return stamp;
-    }
 };
 
 constexpr int kInvalidParameter = 405;
@@ -143,13 +133,13 @@ TEST_F(ToolTest, DocumentsMadeWithTheClockBackKeepTheirDay) {
     ASSERT_EQ(0, d.connect());
     ASSERT_EQ(0, readDocument(d, 2));
     EXPECT_EQ(fndoc::receipt, d.getInt(param::fnDocumentType));
-    EXPECT_EQ(j[1]["time"].get<std::string>(), dateTimeOf(d));
+    EXPECT_EQ(j[1]["time"].get<std::string>(), d.getDateTime(param::dateTime));
     EXPECT_DOUBLE_EQ(10, d.getDouble(tag::total));
     ASSERT_EQ(0, readDocument(d, 4));
     EXPECT_EQ(fndoc::closeShift, d.getInt(param::fnDocumentType));
-    EXPECT_EQ(j[3]["time"].get<std::string>(), dateTimeOf(d));
+    EXPECT_EQ(j[3]["time"].get<std::string>(), d.getDateTime(param::dateTime));
     ASSERT_EQ(0, readDocument(d, 6));
-    EXPECT_EQ(j[5]["time"].get<std::string>(), dateTimeOf(d));
+    EXPECT_EQ(j[5]["time"].get<std::string>(), d.getDateTime(param::dateTime));
     EXPECT_DOUBLE_EQ(20, d.getDouble(tag::total));
 }
 
@@ -201,7 +191,7 @@ TEST_F(ToolTest, ReceiptRegistersASaleOnTheRegistersKeyboard) {
     ASSERT_EQ(0, readDocument(d, 2));
     EXPECT_EQ(std::to_string(r["fiscalSign"].get<std::int64_t>()), d.getText(param::fiscalSign));
     EXPECT_EQ(1, d.getInt(tag::operationType));
-    EXPECT_EQ(r["time"].get<std::string>(), dateTimeOf(d));
+    EXPECT_EQ(r["time"].get<std::string>(), d.getDateTime(param::dateTime));
     ASSERT_EQ(0, d.query(dt::cashSum));
     EXPECT_DOUBLE_EQ(77, d.getDouble(param::sum));
     ASSERT_EQ(0, d.cashSale("host", 3));

@@ -34,14 +34,6 @@ constexpr char kSettings[] =
     "OperatorName=Operator LLC\nOperatorInn=7700000001\nAgentPhone=+79990000001\n"
     "SupplierName=Supplier LLC\nSupplierInn=7700000002\nSupplierPhone=+79990000002\n";
 
-std::string today() {
-    platform::DateTime now;
-    platform::localTime(now);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", now.year, now.month, now.day);
-    return text;
-}
-
 class CorrectionFullPath : public ::testing::Test {
 protected:
     explicit CorrectionFullPath(const char* ffd = "1.2")
@@ -163,7 +155,7 @@ TEST_F(CorrectionFullPath, ARefusedPaymentIsCorrectedOnceAndTheRepeatNamesTheSam
     EXPECT_EQ(c["total"], 123.45);
     EXPECT_EQ(c[std::to_string(n::tag::correctionType)], n::correctionType::self);
     EXPECT_EQ(c[std::to_string(n::tag::correctionBase)][std::to_string(n::tag::correctionDate)],
-              today() + " 00:00:00")
+              localToday() + " 00:00:00")
         << "dated with the day the payment was made";
     ASSERT_EQ(c["positions"].size(), 1u);
     const json& position = c["positions"][0];
@@ -266,7 +258,7 @@ TEST_F(CorrectionFullPath, RefusalsRegisterNothing) {
     refusedForNoConnection();
     ProcessResult future = correct({"--date", "2099-01-01"});
     EXPECT_EQ(future.exitCode, 100) << future.output;
-    EXPECT_THAT(future.output, HasSubstr(utf8("по " + today() + " (сегодня)")));
+    EXPECT_THAT(future.output, HasSubstr(utf8("по " + localToday() + " (сегодня)")));
     ProcessResult notADay = correct({"--date", "2026-02-30"});
     EXPECT_EQ(notADay.exitCode, 100) << notADay.output;
 
@@ -311,10 +303,10 @@ TEST_F(CorrectionFullPath, TheCorrectionIsDatedWithThePaymentsFirstDay) {
     ProcessResult listed = path.run({"journal", "--unc", "4711"});
     EXPECT_THAT(listed.output, HasSubstr("attempts=2")) << listed.output;
     EXPECT_THAT(listed.output, HasSubstr("first_started=" + firstDay)) << listed.output;
-    EXPECT_THAT(listed.output, HasSubstr("started=" + today())) << listed.output;
+    EXPECT_THAT(listed.output, HasSubstr("started=" + localToday())) << listed.output;
 
     const std::string range =
-        utf8("вне допустимых: с " + firstDay + " (день первой попытки платежа) по " + today());
+        utf8("вне допустимых: с " + firstDay + " (день первой попытки платежа) по " + localToday());
     for (const std::string& early :
          {std::string("2000-01-01"), onJournal("SELECT date('" + firstDay + "', '-1 day')")}) {
         ProcessResult refused = correct({"--date", early});
@@ -340,7 +332,7 @@ TEST_F(CorrectionFullPath, ASendOfACorrectionInDoubtRegistersNothingUntilItIsSet
     refusedForNoConnection();
     {
         PaymentJournal journal(journalPath);
-        journal.beginCorrection(JournalKey{"", "4711", "P"}, today());
+        journal.beginCorrection(JournalKey{"", "4711", "P"}, localToday());
     }
     PaymentRun sent = path.pay();
     EXPECT_EQ(sent.result, 99) << sent.output;

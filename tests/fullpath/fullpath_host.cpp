@@ -1,5 +1,6 @@
 #include "tests/fullpath/fullpath_host.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "common/platform/platform.h"
@@ -9,6 +10,14 @@ namespace testing_support {
 
 namespace {
 constexpr char kAtol10[] = "vorna.cash.atol10.dll";
+}
+
+std::string localToday() {
+    platform::DateTime now;
+    platform::localTime(now);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", now.year, now.month, now.day);
+    return text;
 }
 
 FullPathHost::FullPathHost(const std::vector<std::string>& initOptions,

@@ -16,6 +16,9 @@
 namespace vorna {
 namespace testing_support {
 
+// Today's local date, "YYYY-MM-DD": the day the journal and the register give payments.
+std::string localToday();
+
 class FullPathHost {
 public:
     // Installs the driver and the register library, writes the sender settings

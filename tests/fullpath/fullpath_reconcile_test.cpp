@@ -32,14 +32,6 @@ constexpr char kSettings[] =
 
 const std::vector<std::string> kRegister = {"--ffd", "1.2", "--agent-sign", "2"};
 
-std::string today() {
-    platform::DateTime now;
-    platform::localTime(now);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", now.year, now.month, now.day);
-    return text;
-}
-
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -130,7 +122,7 @@ TEST_F(ReconcileFullPath, ADayOfPaymentsReturnsAndACorrectionIsAllMatched) {
     const Reconciled r = reconcile({"--csv", table});
     ASSERT_EQ(r.process.exitCode, 0) << r.process.output << r.process.errors;
     const json& o = r.object;
-    EXPECT_EQ(o["date"], today());
+    EXPECT_EQ(o["date"], localToday());
     EXPECT_EQ(o["status"], "ok");
     EXPECT_EQ(o["matched"], 4);
     EXPECT_TRUE(o["items"].empty()) << o.dump();
@@ -313,7 +305,7 @@ protected:
     }
 
     std::string csvPath() const {
-        return path.host.path(path.host.logs(), "reconcile-" + today() + ".csv");
+        return path.host.path(path.host.logs(), "reconcile-" + localToday() + ".csv");
     }
 };
 
@@ -322,7 +314,7 @@ TEST_F(ReconcileAtZReport, AMatchedDayIsLoggedAndTabledWithoutABox) {
     EXPECT_THAT(z.output, HasSubstr("result: 0")) << z.output << z.errors;
     EXPECT_THAT(z.errors, Not(HasSubstr(utf8("[Сверка с фискальным накопителем]"))));
     EXPECT_THAT(utf8(path.host.fileText(path.host.operationLog())),
-                HasSubstr(utf8("Сверка за " + today() +
+                HasSubstr(utf8("Сверка за " + localToday() +
                                ": сопоставлено 1, не завершено 0, чужих 0, нет чека 0, "
                                "расхождений 0 (")));
     EXPECT_EQ(occurrences(path.host.fileText(csvPath()), "\nmatched;"), 1u);

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cash/sender/journal/payment_journal.h"
+#include "cash/sender/local_date.h"
 #include "cash/sender/reconciliation/reconciliation_output.h"
 #include "cash/sender/reconciliation/register_reconciliation.h"
 #include "common/platform/platform.h"
@@ -66,14 +67,6 @@ json dayObject(const DayReconciliation& day) {
             {"items", items}};
 }
 
-std::string today() {
-    platform::DateTime now;
-    if (!platform::localTime(now)) return std::string();
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", now.year, now.month, now.day);
-    return text;
-}
-
 // The verdict could not be reached: the reason on the standard error, and
 // for a program the status "unknown" with nothing concluded.
 int unknown(const CommandLine& line, const std::string& date, const std::string& reason) {
@@ -100,7 +93,7 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 int runReconcileCommand(PaymentJournal& journal, const CommandLine& line) {
-    const std::string date = line.date.empty() ? today() : line.date;
+    const std::string date = line.date.empty() ? localDateToday() : line.date;
     DayReconciliation day;
     try {
         day = reconcileWithRegister(journal, line.code, date, [](int read, int estimate) {

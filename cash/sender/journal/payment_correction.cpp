@@ -6,6 +6,7 @@
 #include "cash/sender/driver_call.h"
 #include "cash/sender/driver_run.h"
 #include "cash/sender/journal/payment_settling.h"
+#include "cash/sender/local_date.h"
 #include "cash/sender/payment.h"
 #include "cash/sender/payment_receipt.h"
 #include "cash/sender/result_text.h"
@@ -24,14 +25,6 @@ std::string documentText(const ReceiptDocument& receipt) {
     if (receipt.number == 0) return "документ ККТ не прочитан";
     return "ФД № " + std::to_string(receipt.number) + ", ФП " + receipt.fiscalSign + ", " +
            receipt.dateTime;
-}
-
-std::string today() {
-    platform::DateTime now;
-    if (!platform::localTime(now)) return std::string();
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", now.year, now.month, now.day);
-    return text;
 }
 
 struct Attempt {
@@ -227,7 +220,7 @@ CorrectionReport correctPayment(PaymentJournal& journal, const CorrectionRequest
         (record.firstStartedLocal.empty() ? record.startedLocal : record.firstStartedLocal)
             .substr(0, 10);
     const std::string date = request.date.empty() ? firstDay : request.date;
-    const std::string now = today();
+    const std::string now = localDateToday();
     if (!isCalendarDate(date)) return refused("дата расчёта " + date + " не распознана");
     if (now.empty()) return refused("сегодняшняя дата неизвестна");
     if (date < firstDay || date > now)

@@ -4,6 +4,7 @@
 #include "cash/sender/driver_call.h"
 #include "cash/sender/driver_failure_reports.h"
 #include "cash/sender/driver_run.h"
+#include "cash/sender/local_date.h"
 #include "cash/sender/sender_settings.h"
 #include "cash/shared/ResultCode.h"
 #include "common/platform/platform.h"
@@ -11,14 +12,6 @@
 namespace vorna {
 
 namespace {
-
-std::string today() {
-    platform::DateTime now;
-    if (!platform::localTime(now)) return std::string();
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", now.year, now.month, now.day);
-    return text;
-}
 
 // The register's storage read through the driver of code's settings.
 void reconcileThroughDriver(const std::string& code, const std::string& date,
@@ -40,7 +33,7 @@ void reconcileThroughDriver(const std::string& code, const std::string& date,
         std::string wanted = date;
         if (wanted.empty()) {
             const unsigned last = storage.lastNumber();
-            wanted = last > 0 ? documentDate(storage.document(last)) : today();
+            wanted = last > 0 ? documentDate(storage.document(last)) : localDateToday();
         }
         day = reconcileDay(wanted, records, storage, progress);
         return 0;
