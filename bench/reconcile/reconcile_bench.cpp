@@ -25,10 +25,6 @@
 
 #include <nlohmann/json.hpp>
 
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
-
 #include "common/platform/platform.h"
 #include "tests/fullpath/fullpath_host.h"
 
@@ -114,16 +110,7 @@ Scene makeScene() {
 
 // The processor time of the waited-for child processes so far, in
 // milliseconds: on a shared machine steadier than their real time.
-double childProcessorMs() {
-#ifdef _WIN32
-    return 0;
-#else
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-#endif
-}
+double childProcessorMs() { return platform::waitedChildrenCpuSeconds() * 1e3; }
 
 // Made at first use and kept for the whole run.
 const Scene& scene() {

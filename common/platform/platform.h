@@ -142,6 +142,9 @@ int openHandleCount();
 std::uint64_t residentMemoryBytes();
 // Seconds of processor time this process has used, user and system; below 0 when unknown.
 double processCpuSeconds();
+// Seconds of processor time used by the child processes this process has
+// waited for; below 0 when the system does not keep the sum (Windows).
+double waitedChildrenCpuSeconds();
 
 // ---- time, identity, errors ----------------------------------------------
 

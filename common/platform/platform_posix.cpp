@@ -9,6 +9,7 @@
 #include <pthread.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/types.h>
@@ -298,6 +299,15 @@ double processCpuSeconds() {
     struct timespec spent;
     if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spent) != 0) return -1.0;
     return static_cast<double>(spent.tv_sec) + static_cast<double>(spent.tv_nsec) / 1e9;
+}
+
+double waitedChildrenCpuSeconds() {
+    rusage usage{};
+    if (getrusage(RUSAGE_CHILDREN, &usage) != 0) return -1.0;
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 // ---- time, identity, errors ----------------------------------------------

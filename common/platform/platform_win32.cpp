@@ -269,6 +269,8 @@ double processCpuSeconds() {
     return (ticks(kernel) + ticks(user)) / 1e7;
 }
 
+double waitedChildrenCpuSeconds() { return -1.0; }
+
 // ---- time, identity, errors ----------------------------------------------
 
 namespace {
