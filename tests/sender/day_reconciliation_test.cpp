@@ -263,6 +263,25 @@ TEST(DayReconciliation, ARecordNamingADocumentOfTheDayWithAnotherSignOrKindDiffe
     EXPECT_EQ(day.items[2].kind, ReconcileKind::missing);
 }
 
+TEST(DayReconciliation, ACorrectionInDoubtOwnsItsCorrectionReceiptAndIsCorrected) {
+    MemoryStorage storage;
+    const cash::FiscalDocument sale = storage.add(stamp(10, 10), 5000);
+    const cash::FiscalDocument correction =
+        storage.add(stamp(10, 20), 2500, cash::kOperationSale, cash::kFiscalDocumentReceipt, true);
+    JournalRecord doubt =
+        unsettledRecord("1", 2500, JournalState::correcting, 1, -1, stamp(10, 15));
+    doubt.correction.documentBefore = sale.number;
+    FiscalStorage reading(storage.reader());
+    const DayReconciliation day = reconcileDay("2026-11-10", {doubt}, reading);
+    // The sale no record names is foreign; the correction receipt is the open record's.
+    ASSERT_EQ(day.items.size(), 2u);
+    EXPECT_EQ(day.items[0].kind, ReconcileKind::open);
+    EXPECT_EQ(day.items[0].action, "correct");
+    EXPECT_EQ(day.items[0].document.number, correction.number);
+    EXPECT_EQ(day.items[1].kind, ReconcileKind::foreign);
+    EXPECT_EQ(day.items[1].document.number, sale.number);
+}
+
 TEST(DayReconciliation, AStorageThatStopsAnsweringGivesNoVerdict) {
     MemoryStorage storage;
     for (int i = 0; i < 400; ++i) storage.add(stamp(10, i), 100);

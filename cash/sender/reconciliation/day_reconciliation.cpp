@@ -230,10 +230,11 @@ DayReconciliation reconcileDay(const std::string& date, const std::vector<Journa
         } else {
             item.kind = ReconcileKind::open;
             if (unsettled(r)) {
-                item.action = "settle";
-                item.detail = std::string("состояние ") + journalStateName(r.state) +
-                              ": исход не известен, выполните vorna-cash settle";
+                // correct settles a correction in doubt and makes it when it is missing.
                 const bool correcting = r.state == JournalState::correcting;
+                item.action = correcting ? "correct" : "settle";
+                item.detail = std::string("состояние ") + journalStateName(r.state) +
+                              ": исход не известен, выполните vorna-cash " + item.action;
                 seekers.push_back(Seeker{
                     result.items.size(),
                     correcting ? r.correction.documentBefore : r.documentBefore, correcting});
