@@ -61,7 +61,16 @@ for preset in native native-asan win32; do
     repeat=(--repeat after-timeout:2)
   fi
   log="build/ctest-$preset.log"
-  "${runner[@]}" ctest --preset "$preset" -j "$JOBS" "${repeat[@]}" | tee "$log"
+  if [ "$preset" = win32 ]; then
+    # The shared prefix's server is started here, not by a test program
+    # (scripts/wine-prefix-server.sh says why), and stopped after the suite.
+    bash scripts/wine-prefix-server.sh start build/win32
+    "${runner[@]}" ctest --preset "$preset" -j "$JOBS" "${repeat[@]}" | tee "$log" ||
+      { bash scripts/wine-prefix-server.sh stop build/win32; exit 1; }
+    bash scripts/wine-prefix-server.sh stop build/win32
+  else
+    "${runner[@]}" ctest --preset "$preset" -j "$JOBS" "${repeat[@]}" | tee "$log"
+  fi
   if [ ${#repeat[@]} -gt 0 ]; then
     echo "=== $preset: $(grep -c '\*\*\*Timeout' "$log" || true) test program(s) reached the timeout and were repeated"
   fi

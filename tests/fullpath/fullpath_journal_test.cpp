@@ -172,6 +172,23 @@ TEST_F(JournalFullPath, TheSamePaymentTwiceIsOneReceiptAnotherSumIsRefused) {
     EXPECT_THAT(listing.output, HasSubstr("state=registered"));
 }
 
+// A host that never unloads the sender (many do not) leaves the kept journal
+// connection and every library's objects to the process's exit: the process
+// exits, the journal is sound and answers the next host.
+TEST_F(JournalFullPath, AHostThatExitsWithTheSenderLoadedExitsAndLeavesTheJournalSound) {
+    ProcessResult kept =
+        path.run({"send", "--unc", "4712", "--sum", "5000", "--pair", "SHORT=x", "--pair",
+                  "NDS_CODE=1105", "--pair", "TYPE_OPER=P", "--keep-loaded"});
+    EXPECT_EQ(kept.exitCode, 0) << kept.output << kept.errors;
+    EXPECT_THAT(kept.output, HasSubstr("result: 0"));
+    const std::size_t receipts = path.registerFolder.receipts().size();
+    EXPECT_EQ(checkJournal(journalPath).verdict, JournalSoundness::sound);
+    ProcessResult again = path.run({"send", "--unc", "4712", "--sum", "5000", "--pair", "SHORT=x",
+                                    "--pair", "NDS_CODE=1105", "--pair", "TYPE_OPER=P"});
+    EXPECT_THAT(again.output, HasSubstr("result: 0")) << again.output << again.errors;
+    EXPECT_EQ(path.registerFolder.receipts().size(), receipts) << "answered from the journal";
+}
+
 TEST_F(JournalFullPath, TheLineLostAfterTheCloseIsSettledWhenItIsBack) {
     forgetJournal();
     path.registerFolder.addFault(

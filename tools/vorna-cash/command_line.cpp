@@ -111,6 +111,8 @@ CommandLine parseCommandLine(int argc, char** argv) {
             for (const std::string& answer : splitList(value())) line.answers.push_back(answer);
         } else if (option == "--library") {
             line.library = value();
+        } else if (option == "--keep-loaded") {
+            line.keepLoaded = true;
         } else if (option == "--expect-released") {
             line.expectReleased.push_back(value());
         } else if (option == "--count") {
@@ -244,6 +246,8 @@ const char* usageText() {
            "  --answer yes,no,...      answers the library's message boxes in order\n"
            "  --library PATH           the sender library (default: the one beside vorna-cash)\n"
            "  --expect-released NAME   after the call, tells whether NAME is still loaded\n"
+           "  --keep-loaded            exits with the sender still loaded (no FreeLibrary), as\n"
+           "                           a host that never unloads it: its objects go at exit\n"
            "  --count N                passes N as the number of pairs\n"
            "  --null ARG               passes a null pointer for ARG (unc, pairs, key, value,\n"
            "                           result-text, info), as a faulty host would\n"

@@ -18,7 +18,8 @@ struct CommandLine {
     bool print = true;
     std::vector<std::string> answers;         // message box answers, in order
     std::vector<std::string> expectReleased;  // libraries that must be unloaded after the call
-    bool countGiven = false;                  // --count overrides the number of pairs
+    bool keepLoaded = false;  // the sender stays loaded when the tool exits, as many hosts leave it
+    bool countGiven = false;  // --count overrides the number of pairs
     int count = 0;
     std::vector<std::string> nullArguments;  // unc, pairs, key, value, result-text, info
     // journal and settle: the payment journal of the sender's settings

@@ -173,6 +173,8 @@ int main(int argc, char** argv) {
                         name.c_str());
         std::fflush(stdout);
     }
-    platform::freeLibrary(library);
+    // A host that never unloads the library leaves its objects to the
+    // process's exit, where the system ends them under its own rules.
+    if (!calls.back().keepLoaded) platform::freeLibrary(library);
     return code;
 }
