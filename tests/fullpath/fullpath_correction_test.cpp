@@ -27,17 +27,10 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 namespace n = library_numbers;
 
-// The journal on, and agent and supplier data for the receipts to carry. The
-// daily health check is off: these tests count and fault a payment's own calls.
-constexpr char kSettings[] =
-    "PaymentJournal=payments.sqlite\nHealthCheck=N\n"
-    "OperatorName=Operator LLC\nOperatorInn=7700000001\nAgentPhone=+79990000001\n"
-    "SupplierName=Supplier LLC\nSupplierInn=7700000002\nSupplierPhone=+79990000002\n";
-
 class CorrectionFullPath : public ::testing::Test {
 protected:
     explicit CorrectionFullPath(const char* ffd = "1.2")
-        : path{{"--ffd", ffd, "--agent-sign", "2"}, kSettings} {}
+        : path{{"--ffd", ffd, "--agent-sign", "2"}, kJournalAndAgentSettings} {}
 
     void SetUp() override {
         // The first payment of the day opens the shift; the cases run in an open one.

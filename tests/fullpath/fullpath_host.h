@@ -16,6 +16,14 @@
 namespace vorna {
 namespace testing_support {
 
+// Sender settings with the payment journal on and what a correction receipt
+// needs (operator, agent and supplier data); the daily health check off, for
+// tests that count a payment's own register calls.
+inline constexpr char kJournalAndAgentSettings[] =
+    "PaymentJournal=payments.sqlite\nHealthCheck=N\n"
+    "OperatorName=Operator LLC\nOperatorInn=7700000001\nAgentPhone=+79990000001\n"
+    "SupplierName=Supplier LLC\nSupplierInn=7700000002\nSupplierPhone=+79990000002\n";
+
 // Today's local date, "YYYY-MM-DD": the day the journal and the register give payments.
 std::string localToday();
 

@@ -23,13 +23,6 @@ using nlohmann::json;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-// The journal on, with what a correction receipt needs. The daily health
-// check is off: these tests count the register's calls.
-constexpr char kSettings[] =
-    "PaymentJournal=payments.sqlite\nHealthCheck=N\n"
-    "OperatorName=Operator LLC\nOperatorInn=7700000001\nAgentPhone=+79990000001\n"
-    "SupplierName=Supplier LLC\nSupplierInn=7700000002\nSupplierPhone=+79990000002\n";
-
 const std::vector<std::string> kRegister = {"--ffd", "1.2", "--agent-sign", "2"};
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
@@ -70,7 +63,8 @@ struct Reconciled {
 
 class ReconcileFullPath : public ::testing::Test {
 protected:
-    explicit ReconcileFullPath(const std::string& more = "") : path{kRegister, kSettings + more} {}
+    explicit ReconcileFullPath(const std::string& more = "")
+        : path{kRegister, kJournalAndAgentSettings + more} {}
 
     void SetUp() override {
         // The first payment of the day opens the shift.
@@ -250,7 +244,7 @@ TEST_F(ReconcileFullPath, QuietDaysHaveNothingAndAStorageThatStopsAnsweringNoVer
 }
 
 TEST(ReconcileQuietRegister, ARegisterWithoutDocumentsHasNothingToHold) {
-    FullPathHost path(kRegister, kSettings);
+    FullPathHost path(kRegister, kJournalAndAgentSettings);
     const ProcessResult r = path.run({"reconcile", "--json"});
     EXPECT_EQ(r.exitCode, 0) << r.output << r.errors;
     const json o = json::parse(r.output, nullptr, false);
@@ -262,7 +256,7 @@ TEST(ReconcileQuietRegister, ARegisterWithoutDocumentsHasNothingToHold) {
 // A storage of 10,000 documents, all but the day's 300 made three days ago:
 // the day is found by bisection and read once.
 TEST(ReconcileLargeStorage, ADayOfThreeHundredIsReadWithinItsBound) {
-    FullPathHost path(kRegister, kSettings);
+    FullPathHost path(kRegister, kJournalAndAgentSettings);
     path.registerFolder.runTool({"clock", "-3d"});
     path.registerFolder.runTool({"receipt", "--sum", "10.00", "--count", "9698"});
     ASSERT_EQ(path.run({"z-report"}).exitCode, 0);
