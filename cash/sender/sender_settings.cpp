@@ -71,7 +71,9 @@ SenderSettings& SenderSettings::instance() {
     return settings;
 }
 
-bool SenderSettings::loggingOn() const { return useLog == "y" || useLog == "Y" || useLog == "1"; }
+bool switchedOn(const std::string& value) { return value == "y" || value == "Y" || value == "1"; }
+
+bool SenderSettings::loggingOn() const { return switchedOn(useLog); }
 
 void handleSenderSetting(SenderSettings& settings, const std::string& key,
                          const std::string& value) {

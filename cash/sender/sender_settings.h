@@ -49,6 +49,9 @@ struct SenderSettings {
     bool loggingOn() const;
 };
 
+// True for a switch that is on: exactly "y", "Y" or "1".
+bool switchedOn(const std::string& value);
+
 // Assigns a value to the first field whose key matches without regard to
 // letter case; other keys are ignored. A non-empty log directory is created.
 void handleSenderSetting(SenderSettings& settings, const std::string& key,

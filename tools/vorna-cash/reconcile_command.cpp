@@ -1,7 +1,6 @@
 #include "tools/vorna-cash/reconcile_command.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include <nlohmann/json.hpp>
 
@@ -83,13 +82,6 @@ int unknown(const CommandLine& line, const std::string& date, const std::string&
     return kReconcileUnknown;
 }
 
-bool writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
-}
-
 }  // namespace
 
 int runReconcileCommand(PaymentJournal& journal, const CommandLine& line) {
@@ -107,7 +99,7 @@ int runReconcileCommand(PaymentJournal& journal, const CommandLine& line) {
     } catch (const std::exception& e) {
         return unknown(line, date, e.what());
     }
-    if (!line.csvFile.empty() && !writeFile(line.csvFile, reconciliationCsv(day))) {
+    if (!line.csvFile.empty() && !writeReconciliationCsv(line.csvFile, day)) {
         std::fprintf(stderr, "vorna-cash: reconcile: cannot write %s\n",
                      utf8(line.csvFile).c_str());
         return kToolFailure;

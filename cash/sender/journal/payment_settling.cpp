@@ -15,18 +15,13 @@ int operationTypeOf(const std::string& typeOper) {
     return typeOper == "P" ? cash::kOperationSale : cash::kOperationSaleReturn;
 }
 
-namespace {
-
-// A receipt of the record's operation and sum, of the kind settled.
-bool fits(const cash::FiscalDocument& document, const JournalRecord& record, SettleTarget target) {
-    if (document.documentType != cash::kFiscalDocumentReceipt ||
-        document.operationType != operationTypeOf(record.key.typeOper) ||
-        document.total != static_cast<long long>(record.summa))
-        return false;
-    return (document.correction != 0) == (target == SettleTarget::correction);
+bool receiptFits(const cash::FiscalDocument& document, const JournalRecord& record,
+                 bool correction) {
+    return document.documentType == cash::kFiscalDocumentReceipt &&
+           document.operationType == operationTypeOf(record.key.typeOper) &&
+           document.total == static_cast<long long>(record.summa) &&
+           (document.correction != 0) == correction;
 }
-
-}  // namespace
 
 SettleOutcome settleWithDriver(PaymentJournal& journal, const JournalRecord& record,
                                CashDriverLibrary& driver, SettleTarget target) {
@@ -76,7 +71,7 @@ SettleOutcome settleWithDriver(PaymentJournal& journal, const JournalRecord& rec
                              std::to_string(read) + ")";
             return outcome;
         }
-        if (!fits(document, record, target)) continue;
+        if (!receiptFits(document, record, correction)) continue;
         if (journal.claimedByOther(record.key, n)) continue;
         fitting.push_back(Candidate{n, document, false});
     }

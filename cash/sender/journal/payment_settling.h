@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cash/sender/journal/payment_journal.h"
+#include "cash/shared/fiscal_document.h"
 
 namespace vorna {
 
@@ -41,5 +42,10 @@ SettleOutcome settlePayment(PaymentJournal& journal, const JournalRecord& record
 
 // Tag 1054 of the operation type "P" (sale) or "V" (sale return).
 int operationTypeOf(const std::string& typeOper);
+
+// A receipt that can be the record's own: of its operation and sum, and a
+// correction receipt exactly when correction is asked for.
+bool receiptFits(const cash::FiscalDocument& document, const JournalRecord& record,
+                 bool correction);
 
 }  // namespace vorna

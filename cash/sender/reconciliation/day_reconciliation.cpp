@@ -81,13 +81,6 @@ std::string differences(const JournalRecord& r, bool correction, const cash::Fis
     return found;
 }
 
-// A receipt that can be the record's own, by operation, sum and kind.
-bool fits(const cash::FiscalDocument& d, const JournalRecord& r, bool correction) {
-    return d.documentType == cash::kFiscalDocumentReceipt &&
-           d.operationType == operationTypeOf(r.key.typeOper) &&
-           d.total == static_cast<long long>(r.summa) && (d.correction != 0) == correction;
-}
-
 void tally(ReconcileTally& t, std::int64_t kopecks) {
     ++t.count;
     t.kopecks += kopecks;
@@ -255,7 +248,7 @@ DayReconciliation reconcileDay(const std::string& date, const std::vector<Journa
         if (seeker.after < 0 && item.kind == ReconcileKind::open) continue;
         for (const cash::FiscalDocument& d : day.documents) {
             if (static_cast<std::int64_t>(d.number) <= seeker.after || accounted.count(d.number) ||
-                claimedBy.count(d.number) || !fits(d, item.record, seeker.correction))
+                claimedBy.count(d.number) || !receiptFits(d, item.record, seeker.correction))
                 continue;
             accounted.insert(d.number);
             item.hasDocument = true;

@@ -1,7 +1,6 @@
 #include "cash/sender/reconciliation/reconcile_at_z_report.h"
 
 #include <exception>
-#include <fstream>
 
 #include "cash/sender/journal/journaled_payment.h"
 #include "cash/sender/journal/payment_journal.h"
@@ -22,14 +21,6 @@ std::string csvPath(const std::string& date) {
     std::string directory = mainLogTarget().directory;
     if (directory.empty()) directory = platform::currentDirectory();
     return directory + platform::pathSeparator() + reconciliationCsvName(date);
-}
-
-// False when the file could not be written whole.
-bool writeCsv(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    return !file.fail();
 }
 
 void failed(const FrameState& frame, const std::string& reason) {
@@ -58,10 +49,7 @@ void tellCashier(const DayReconciliation& day, const std::string& file) {
 
 }  // namespace
 
-bool reconcileOnZReportOn() {
-    const std::string& value = SenderSettings::instance().reconcileOnZReport;
-    return value == "Y" || value == "y" || value == "1";
-}
+bool reconcileOnZReportOn() { return switchedOn(SenderSettings::instance().reconcileOnZReport); }
 
 void reconcileAfterZReport(const FrameState& frame) noexcept {
     try {
@@ -77,7 +65,7 @@ void reconcileAfterZReport(const FrameState& frame) noexcept {
             day = reconcileWithRegister(journal, frame.code, std::string());
         }
         const std::string file = csvPath(day.date);
-        const bool written = writeCsv(file, reconciliationCsv(day));
+        const bool written = writeReconciliationCsv(file, day);
         const std::string line = reconciliationSummaryLine(day, written ? file : std::string());
         logLine(frame, line);
         if (!written) failed(frame, "файл " + file + " не записан");

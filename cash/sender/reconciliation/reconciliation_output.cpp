@@ -1,6 +1,6 @@
 #include "cash/sender/reconciliation/reconciliation_output.h"
 
-#include <cstdlib>
+#include <fstream>
 
 namespace vorna {
 
@@ -127,6 +127,14 @@ std::string reconciliationCsv(const DayReconciliation& day) {
         csv += line + "\r\n";
     }
     return csv;
+}
+
+bool writeReconciliationCsv(const std::string& path, const DayReconciliation& day) {
+    const std::string text = reconciliationCsv(day);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    return !file.fail();
 }
 
 std::string reconciliationCsvName(const std::string& date) { return "reconcile-" + date + ".csv"; }

@@ -29,6 +29,9 @@ std::string reconciliationSummaryLine(const DayReconciliation& day, const std::s
 // The table, header first.
 std::string reconciliationCsv(const DayReconciliation& day);
 
+// Writes the table to path (replacing it); false when it could not be written whole.
+bool writeReconciliationCsv(const std::string& path, const DayReconciliation& day);
+
 // "reconcile-YYYY-MM-DD.csv".
 std::string reconciliationCsvName(const std::string& date);
 
