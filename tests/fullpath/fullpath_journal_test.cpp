@@ -276,8 +276,13 @@ TEST_F(JournalFullPath, TwoHostsSendingOneTransferAtOnceRegisterItOnce) {
     // check after its work may hold the register when the first wants it
     // (refused as busy, 1): never two receipts, and sent again, one.
     EXPECT_LE(receiptsOfThePayment(), before + 1) << first.output << second.output;
-    for (const PaymentRun* run : {&first, &second})
+    for (const PaymentRun* run : {&first, &second}) {
         EXPECT_TRUE(run->result == 0 || run->result == 1 || run->result == 99) << run->output;
+        // Each host's own answer, not the other's mixed in.
+        const std::size_t answer = run->output.find("result: ");
+        ASSERT_NE(answer, std::string::npos) << run->output;
+        EXPECT_EQ(run->output.find("result: ", answer + 1), std::string::npos) << run->output;
+    }
     if (first.result == 1 || second.result == 1) {
         EXPECT_THAT(errorLog(), HasSubstr(utf8("ККТ занята")));
     }

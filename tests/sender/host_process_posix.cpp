@@ -2,11 +2,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "tests/sender/host_process.h"
+
+extern char** environ;
 
 namespace vorna {
 namespace testing_support {
@@ -18,18 +23,49 @@ std::string readAll(const std::string& path) {
     text << in.rdbuf();
     return text.str();
 }
+
+// The caught output of one run: a name of its own, so two runs at once in one
+// folder (two hosts sending together) never write into each other's file.
+std::string outputFile(const std::string& folder, const char* stream) {
+    static std::atomic<unsigned> runs{0};
+    return folder + "/.process-" + std::to_string(getpid()) + "-" + std::to_string(++runs) + "." +
+           stream;
+}
+
+// This process's environment with LD_LIBRARY_PATH set to the folder.
+std::vector<std::string> childEnvironment(const std::string& libraryFolder) {
+    std::vector<std::string> variables;
+    for (char** v = environ; *v; ++v)
+        if (std::strncmp(*v, "LD_LIBRARY_PATH=", 16) != 0) variables.push_back(*v);
+    variables.push_back("LD_LIBRARY_PATH=" + libraryFolder);
+    return variables;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> out;
+    for (std::string& s : strings) out.push_back(&s[0]);
+    out.push_back(nullptr);
+    return out;
+}
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, const std::string& libraryFolder) {
-    std::string outPath = workingDirectory + "/.process.out";
-    std::string errPath = workingDirectory + "/.process.err";
+    const std::string outPath = outputFile(workingDirectory, "out");
+    const std::string errPath = outputFile(workingDirectory, "err");
     ProcessResult result;
+    // Everything the child needs is made here: between fork and exec a child of
+    // a process with other threads may only make async-signal-safe calls (an
+    // allocator lock held by another thread at the fork stays held forever).
+    std::vector<std::string> argumentStrings = {program};
+    argumentStrings.insert(argumentStrings.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> environmentStrings = childEnvironment(libraryFolder);
+    std::vector<char*> argv = pointers(argumentStrings);
+    std::vector<char*> envp = pointers(environmentStrings);
     pid_t child = fork();
     if (child < 0) return result;
     if (child == 0) {
         if (chdir(workingDirectory.c_str()) != 0) _exit(126);
-        setenv("LD_LIBRARY_PATH", libraryFolder.c_str(), 1);
         int in = open("/dev/null", O_RDONLY);
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -37,18 +73,18 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     int status = 0;
-    if (waitpid(child, &status, 0) == child && WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
+    pid_t waited;
+    while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+    }
+    if (waited == child && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     result.output = readAll(outPath);
     result.errors = readAll(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     return result;
 }
 

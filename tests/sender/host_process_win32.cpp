@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <atomic>
+#include <cstdio>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 #include "tests/sender/host_process.h"
@@ -20,6 +23,14 @@ HANDLE inheritable(const std::string& path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
     return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &security,
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The caught output of one run: a name of its own, so two runs at once in one
+// folder (two hosts sending together) never write into each other's file.
+std::string outputFile(const std::string& folder, const char* stream) {
+    static std::atomic<unsigned> runs{0};
+    return folder + "\\.process-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++runs) + "." + stream;
 }
 
 // Quotes one argument the way the C runtime of the child splits it again.
@@ -45,9 +56,14 @@ std::string quoted(const std::string& argument) {
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, const std::string&) {
-    std::string outPath = workingDirectory + "\\.process.out";
-    std::string errPath = workingDirectory + "\\.process.err";
+    const std::string outPath = outputFile(workingDirectory, "out");
+    const std::string errPath = outputFile(workingDirectory, "err");
     ProcessResult result;
+    // A child inherits every inheritable handle of this process: the handles of
+    // one run live only while its child starts, so another run's child started
+    // from another thread never holds them.
+    static std::mutex starting;
+    std::unique_lock<std::mutex> onlyThisRun(starting);
     HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
     HANDLE out = inheritable(outPath, GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE err = inheritable(errPath, GENERIC_WRITE, CREATE_ALWAYS);
@@ -65,6 +81,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     CloseHandle(in);
     CloseHandle(out);
     CloseHandle(err);
+    onlyThisRun.unlock();
     if (started) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
@@ -74,6 +91,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     }
     result.output = readAll(outPath);
     result.errors = readAll(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     return result;
 }
 
