@@ -2,13 +2,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
+#include "tests/sender/caught_output.h"
 #include "tests/sender/host_process.h"
 
 extern char** environ;
@@ -17,21 +14,6 @@ namespace vorna {
 namespace testing_support {
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path);  // text mode: the line ends of this system become "\n"
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The caught output of one run: a name of its own, so two runs at once in one
-// folder (two hosts sending together) never write into each other's file.
-std::string outputFile(const std::string& folder, const char* stream) {
-    static std::atomic<unsigned> runs{0};
-    return folder + "/.process-" + std::to_string(getpid()) + "-" + std::to_string(++runs) + "." +
-           stream;
-}
-
 // This process's environment with LD_LIBRARY_PATH set to the folder.
 std::vector<std::string> childEnvironment(const std::string& libraryFolder) {
     std::vector<std::string> variables;
@@ -51,8 +33,8 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, const std::string& libraryFolder) {
-    const std::string outPath = outputFile(workingDirectory, "out");
-    const std::string errPath = outputFile(workingDirectory, "err");
+    const std::string outPath = caughtOutputFile(workingDirectory, "out");
+    const std::string errPath = caughtOutputFile(workingDirectory, "err");
     ProcessResult result;
     // Everything the child needs is made here: between fork and exec a child of
     // a process with other threads may only make async-signal-safe calls (an
@@ -81,10 +63,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
     }
     if (waited == child && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    result.output = readAll(outPath);
-    result.errors = readAll(errPath);
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
+    result.output = takeCaughtOutput(outPath);
+    result.errors = takeCaughtOutput(errPath);
     return result;
 }
 

@@ -1,36 +1,18 @@
 #include <windows.h>
 
-#include <atomic>
-#include <cstdio>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
+#include "tests/sender/caught_output.h"
 #include "tests/sender/host_process.h"
 
 namespace vorna {
 namespace testing_support {
 
 namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream in(path);  // text mode: the line ends of this system become "\n"
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 HANDLE inheritable(const std::string& path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
     return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &security,
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// The caught output of one run: a name of its own, so two runs at once in one
-// folder (two hosts sending together) never write into each other's file.
-std::string outputFile(const std::string& folder, const char* stream) {
-    static std::atomic<unsigned> runs{0};
-    return folder + "\\.process-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++runs) + "." + stream;
 }
 
 // Quotes one argument the way the C runtime of the child splits it again.
@@ -56,8 +38,8 @@ std::string quoted(const std::string& argument) {
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, const std::string&) {
-    const std::string outPath = outputFile(workingDirectory, "out");
-    const std::string errPath = outputFile(workingDirectory, "err");
+    const std::string outPath = caughtOutputFile(workingDirectory, "out");
+    const std::string errPath = caughtOutputFile(workingDirectory, "err");
     ProcessResult result;
     // A child inherits every inheritable handle of this process: the handles of
     // one run live only while its child starts, so another run's child started
@@ -89,10 +71,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    result.output = readAll(outPath);
-    result.errors = readAll(errPath);
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
+    result.output = takeCaughtOutput(outPath);
+    result.errors = takeCaughtOutput(errPath);
     return result;
 }
 
